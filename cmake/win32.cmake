@@ -1,0 +1,50 @@
+# Cross build of the Windows program orvanta.exe, its resources and its skin.
+# The skin and the icon are made by the native artwork tool, so the native
+# preset is built first (scripts/run.sh and scripts/test.sh do that).
+set(ORVANTA_SKINART "${CMAKE_SOURCE_DIR}/build/native/tools/skinart/skinart"
+    CACHE FILEPATH "Native skinart tool that writes text.dat and the icon")
+if(NOT EXISTS "${ORVANTA_SKINART}")
+  message(WARNING "skinart not found at ${ORVANTA_SKINART}: build the native preset first")
+endif()
+if(NOT ORVANTA_WINDRES)
+  find_program(ORVANTA_WINDRES NAMES windres REQUIRED)
+endif()
+if(NOT ORVANTA_OBJDUMP)
+  find_program(ORVANTA_OBJDUMP NAMES objdump REQUIRED)
+endif()
+
+set(res_dir ${CMAKE_SOURCE_DIR}/src/resources)
+set(gen_dir ${CMAKE_BINARY_DIR}/resources)
+set(cursors FINGER HAND MIN MOVE)
+
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/text.dat
+  COMMAND ${ORVANTA_SKINART} --out ${CMAKE_BINARY_DIR}/text.dat
+  DEPENDS ${ORVANTA_SKINART} VERBATIM)
+add_custom_command(OUTPUT ${gen_dir}/orvanta.ico
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${gen_dir}
+  COMMAND ${ORVANTA_SKINART} --icon ${gen_dir}/orvanta.ico
+  DEPENDS ${ORVANTA_SKINART} VERBATIM)
+set(cursor_files)
+foreach(name ${cursors})
+  list(APPEND cursor_files ${gen_dir}/${name}.cur)
+endforeach()
+add_custom_command(OUTPUT ${cursor_files}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${gen_dir}
+  COMMAND bash ${res_dir}/make_cursors.sh ${gen_dir}
+  DEPENDS ${res_dir}/make_cursors.sh VERBATIM)
+add_custom_command(OUTPUT ${gen_dir}/orvanta_res.o
+  COMMAND ${ORVANTA_WINDRES} -I ${gen_dir} -i ${res_dir}/orvanta.rc -o ${gen_dir}/orvanta_res.o
+  DEPENDS ${res_dir}/orvanta.rc ${gen_dir}/orvanta.ico ${cursor_files} VERBATIM)
+
+file(GLOB ORVANTA_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
+add_custom_target(program_skin ALL DEPENDS ${CMAKE_BINARY_DIR}/text.dat)
+add_executable(orvanta WIN32 ${ORVANTA_WIN32_SOURCES} ${gen_dir}/orvanta_res.o)
+target_link_libraries(orvanta PRIVATE orvanta_core)
+# The compiler runtime goes into the program, so that it imports only
+# KERNEL32, USER32, GDI32 and msvcrt. --kill-at drops the @n of the exports.
+target_link_options(orvanta PRIVATE -static -static-libgcc -static-libstdc++ -mwindows
+  -Wl,--kill-at $<$<CONFIG:Release,MinSizeRel>:-s>)
+
+enable_testing()
+add_test(NAME exe_import_export_tables
+  COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/e2e/check_pe.sh $<TARGET_FILE:orvanta> ${ORVANTA_OBJDUMP})

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Runs the end-to-end tests (scripts/e2e/test_*.sh, or the ones named on the
+# command line) against build/win32/orvanta.exe: one Xvfb on a free display,
+# one Wine prefix booted once and copied for every test. Prints
+# "e2e: N passed, M failed" and exits non-zero when a test failed.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+
+export ORVANTA_BUILD=${ORVANTA_BUILD:-$repo/build/win32}
+export ORVANTA_RENDER=${ORVANTA_RENDER:-$repo/build/native/tools/headless_render/orvanta_render}
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+per_test_limit=${E2E_TEST_TIMEOUT:-180}
+
+for f in "$ORVANTA_BUILD/orvanta.exe" "$ORVANTA_BUILD/text.dat"; do
+  [ -f "$f" ] || { echo "e2e: missing $f (build the mingw-i686 preset first)"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+done
+
+E2E_ROOT=$(mktemp -d /tmp/orvanta-e2e.XXXXXX)
+export E2E_ROOT
+xvfb_pid=""
+cleanup() {
+  WINEPREFIX=$E2E_ROOT/base wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  if [ -n "${E2E_KEEP:-}" ]; then echo "e2e: kept $E2E_ROOT"; else rm -rf "$E2E_ROOT"; fi
+}
+trap cleanup EXIT
+
+# A free display from :97 on, screen 1024 x 768 x 24, no window manager.
+for n in $(seq 97 140); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp > "$E2E_ROOT/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do
+    DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+    export E2E_DISPLAY=":$n"
+    break
+  fi
+  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
+done
+[ -n "${E2E_DISPLAY:-}" ] || { echo "e2e: could not start Xvfb"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+echo "e2e: Xvfb on $E2E_DISPLAY"
+
+export E2E_BASE_PREFIX=$E2E_ROOT/base
+start=$SECONDS
+if ! DISPLAY=$E2E_DISPLAY WINEPREFIX=$E2E_BASE_PREFIX timeout 300 wineboot -i > "$E2E_ROOT/wineboot.log" 2>&1; then
+  cat "$E2E_ROOT/wineboot.log"
+  echo "e2e: wineboot failed"; echo "e2e: 0 passed, 1 failed"; exit 1
+fi
+WINEPREFIX=$E2E_BASE_PREFIX timeout 60 wineserver -w || true
+echo "e2e: Wine prefix ready in $((SECONDS - start)) s"
+
+if [ $# -gt 0 ]; then
+  tests=()
+  for t in "$@"; do tests+=("$here/test_${t#test_}"); tests[-1]=${tests[-1]%.sh}.sh; done
+else
+  tests=("$here"/test_*.sh)
+fi
+
+passed=0 failed=0 failures=()
+for t in "${tests[@]}"; do
+  name=$(basename "$t" .sh)
+  start=$SECONDS
+  if timeout -k 10 "$per_test_limit" bash "$t"; then
+    echo "e2e: PASS $name ($((SECONDS - start)) s)"
+    passed=$((passed + 1))
+  else
+    echo "e2e: FAIL $name ($((SECONDS - start)) s)"
+    failed=$((failed + 1)); failures+=("$name")
+  fi
+  for p in "$E2E_ROOT"/test.*/prefix; do   # whatever a timed-out test left running
+    [ -d "$p" ] && WINEPREFIX=$p wineserver -k >/dev/null 2>&1
+  done
+  if [ -z "${E2E_KEEP:-}" ]; then rm -rf "$E2E_ROOT"/test.*; fi
+done
+[ "$failed" -gt 0 ] && echo "e2e: failed: ${failures[*]}"
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

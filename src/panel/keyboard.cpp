@@ -1,0 +1,8 @@
+#include "panel/keyboard.h"
+
+namespace orv {
+
+// No keyboard commands yet.
+void handleKey(App&, unsigned) {}
+
+}  // namespace orv

@@ -1,0 +1,136 @@
+// The win32 back end: the platform interfaces on USER32, GDI32 and KERNEL32,
+// and the entry points that decode window messages for the core.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace orv {
+
+struct App;
+
+namespace win32 {
+
+// What the entry points and the interfaces share: the program instance, the
+// panel window (known from its first message on) and the core that gets events.
+struct Session {
+    HINSTANCE instance = nullptr;
+    HWND hwnd = nullptr;
+    App* app = nullptr;
+};
+Session& session();
+
+class SystemClock : public Clock {
+public:
+    uint32_t tickCount() override;
+    int64_t now() override;
+    LocalTime localTime() override;
+};
+
+// The profile functions on the bare name "orvanta.ini" (the Windows directory).
+class IniProfile : public Profile {
+public:
+    std::string readText(const char* section, const char* key, const char* def,
+                         size_t maxChars) override;
+    int readInt(const char* section, const char* key, int def) override;
+    void writeString(const char* section, const char* key, const char* value) override;
+};
+
+class FileReader : public Files {
+public:
+    int open(const char* path) override;
+    int32_t read(int handle, void* dest, uint32_t count) override;
+    bool seek(int handle, uint32_t offset) override;
+    void close(int handle) override;
+};
+
+class GdiDisplay : public Display {
+public:
+    bool createPalette(const std::vector<PaletteEntry>& entries) override;
+    bool createPanelSurface() override;
+    bool convertSkin(const uint8_t* info, uint32_t headerSize, const uint8_t* bits,
+                     uint32_t bitsSize, bool paletteRelative) override;
+    void releaseSkin() override;
+    void copy(Target dst, int x, int y, int w, int h, int sx, int sy) override;
+    void beginWindowDraw() override;
+    void endWindowDraw() override;
+    bool openScreen() override;
+    void invertScreen(int x, int y, int w, int h) override;
+    void closeScreen() override;
+
+private:
+    void selectSkinBitmap(bool selected);
+
+    HPALETTE palette_ = nullptr;
+    HDC panelDC_ = nullptr;
+    HBITMAP skinBitmap_ = nullptr;
+    HGDIOBJ oldBitmap_ = nullptr;  // what panelDC held before the skin; null while the skin is out
+    HDC windowDC_ = nullptr;       // open between beginWindowDraw and endWindowDraw
+    HWND windowDCOwner_ = nullptr;
+    int windowDraws_ = 0;
+    HDC screenDC_ = nullptr;
+};
+
+class PanelWindow : public Window {
+public:
+    explicit PanelWindow(GdiDisplay& display) : display_(display) {}
+    bool registerClass() override;
+    bool create(int x, int y) override;
+    std::string modulePath() override;
+    int screenWidth() override { return GetSystemMetrics(SM_CXSCREEN); }
+    int screenHeight() override { return GetSystemMetrics(SM_CYSCREEN); }
+    int borderWidth() override { return GetSystemMetrics(SM_CXBORDER); }
+    int borderHeight() override { return GetSystemMetrics(SM_CYBORDER); }
+    uint32_t registerMessage(const char* name) override { return RegisterWindowMessageA(name); }
+    void show(int showCommand) override;
+    int runMessageLoop() override;
+    void setTimer(unsigned id, unsigned periodMs) override;
+    void killTimer(unsigned id) override;
+    void place(int x, int y, bool topmost) override;
+    void move(int x, int y, int w, int h, bool repaint) override;
+    Rect screenRect() override;
+    Point cursorClientPos() override;
+    void setArrowCursor() override { SetCursor(LoadCursor(nullptr, IDC_ARROW)); }
+    void captureMouse() override;
+    void releaseMouse() override { ReleaseCapture(); }
+    void setTitle(const char* title) override;
+    void minimize() override;
+    void invalidate() override;
+    void beginPaint() override;
+    void endPaint() override;
+    void paintNow() override;
+    void postQuit(int exitCode) override { PostQuitMessage(exitCode); }
+    void destroy() override;
+
+private:
+    GdiDisplay& display_;
+    PAINTSTRUCT paint_{};
+    int paintDepth_ = 0;
+};
+
+class MessageDialogs : public Dialogs {
+public:
+    BoxAnswer messageBox(const char* text, const char* title, BoxKind kind) override;
+    void showHelp(const char* path) override;
+};
+
+// The card's port: direct instructions on Windows 95/98/ME, the inpout port
+// driver library on the NT family when it is installed, else the simulated
+// card configured in the settings' "Simulator" section (always when its
+// "MODE" is "simulated").
+std::unique_ptr<Port> openPort(Profile& profile);
+
+}  // namespace win32
+}  // namespace orv
+
+extern "C" {
+// The exported window procedure and dialog procedure, by these names.
+__declspec(dllexport) LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam,
+                                                   LPARAM lParam);
+__declspec(dllexport) INT_PTR CALLBACK About(HWND dialog, UINT message, WPARAM wParam,
+                                             LPARAM lParam);
+}

@@ -1,0 +1,81 @@
+// Clock, settings file, file reading and message boxes on KERNEL32, USER32
+// and the C runtime.
+#include "platform/win32/backend.h"
+
+#include <ctime>
+#include <vector>
+
+namespace orv::win32 {
+
+namespace {
+const char iniName[] = "orvanta.ini";  // bare name: the profile lives in the Windows directory
+}
+
+uint32_t SystemClock::tickCount() {
+    return GetTickCount();
+}
+
+int64_t SystemClock::now() {
+    return int64_t(std::time(nullptr));
+}
+
+LocalTime SystemClock::localTime() {
+    std::time_t t = std::time(nullptr);
+    const std::tm* tm = std::localtime(&t);
+    if (!tm) return LocalTime{};
+    return LocalTime{tm->tm_hour, tm->tm_min};
+}
+
+std::string IniProfile::readText(const char* section, const char* key, const char* def,
+                                 size_t maxChars) {
+    std::vector<char> buffer(maxChars + 1, '\0');
+    DWORD n = GetPrivateProfileStringA(section, key, def ? def : "", buffer.data(),
+                                       DWORD(buffer.size()), iniName);
+    return std::string(buffer.data(), n < buffer.size() ? n : buffer.size() - 1);
+}
+
+int IniProfile::readInt(const char* section, const char* key, int def) {
+    return int(GetPrivateProfileIntA(section, key, def, iniName));
+}
+
+void IniProfile::writeString(const char* section, const char* key, const char* value) {
+    WritePrivateProfileStringA(section, key, value, iniName);
+}
+
+// Handles are the system's own file handles (OpenFile's HFILE).
+int FileReader::open(const char* path) {
+    OFSTRUCT ofs{};
+    HFILE file = OpenFile(path, &ofs, OF_READ | OF_SHARE_DENY_NONE);
+    return file == HFILE_ERROR ? -1 : int(file);
+}
+
+int32_t FileReader::read(int handle, void* dest, uint32_t count) {
+    UINT n = _lread(HFILE(handle), dest, count);
+    return n == UINT(HFILE_ERROR) ? -1 : int32_t(n);
+}
+
+bool FileReader::seek(int handle, uint32_t offset) {
+    return _llseek(HFILE(handle), LONG(offset), FILE_BEGIN) != HFILE_ERROR;
+}
+
+void FileReader::close(int handle) {
+    _lclose(HFILE(handle));
+}
+
+BoxAnswer MessageDialogs::messageBox(const char* text, const char* title, BoxKind kind) {
+    UINT style = MB_OK;
+    if (kind == BoxKind::ErrorOk) style = MB_OK | MB_ICONERROR;
+    if (kind == BoxKind::YesNoCancel) style = MB_YESNOCANCEL;
+    switch (MessageBoxA(session().hwnd, text, title, style)) {
+    case IDYES: return BoxAnswer::Yes;
+    case IDNO: return BoxAnswer::No;
+    case IDCANCEL: return BoxAnswer::Cancel;
+    default: return BoxAnswer::Ok;
+    }
+}
+
+void MessageDialogs::showHelp(const char* path) {
+    WinHelpA(session().hwnd, path, HELP_CONTENTS, 0);
+}
+
+}  // namespace orv::win32

@@ -1,0 +1,78 @@
+#include "shell/startup.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "settings/settings.h"
+#include "tuner/tuner.h"
+
+namespace orv {
+
+namespace {
+constexpr int defaultWindowX = 150;
+constexpr int defaultWindowY = 100;
+const char* const helpFileName = "orvanta.hlp";
+
+// The program path as the 128-byte buffer holds it: at most 127 characters.
+std::string boundedPath(const std::string& path) { return path.substr(0, pathBufferSize - 1); }
+
+// Length of the directory part: up to and including the last separator.
+size_t directoryLength(const std::string& path, const char* separators) {
+    size_t cut = path.find_last_of(separators);
+    return cut == std::string::npos ? 0 : cut + 1;
+}
+}  // namespace
+
+void readWindowPosition(App& app) {
+    ReceiverState& s = app.state;
+    Profile& profile = app.platform.profile;
+    s.windowX = profile.readInt("Position", "X", defaultWindowX);
+    s.windowY = profile.readInt("Position", "Y", defaultWindowY);
+    if (s.windowX > app.platform.window.screenWidth() || s.windowY > app.platform.window.screenHeight()) {
+        s.windowX = defaultWindowX;
+        s.windowY = defaultWindowY;
+    }
+}
+
+void buildModuleDirectory(App& app, const std::string& modulePath) {
+    std::string path = boundedPath(modulePath);
+    std::string dir = path.substr(0, directoryLength(path, "\\"));
+    std::memset(app.state.moduleDirectory, 0, pathBufferSize);
+    std::memcpy(app.state.moduleDirectory, dir.data(), dir.size());
+}
+
+void buildHelpFilePath(App& app, const std::string& modulePath) {
+    std::string path = boundedPath(modulePath);
+    std::string help = path.substr(0, directoryLength(path, "\\:"));
+    if (help.size() + std::strlen(helpFileName) + 1 <= size_t(pathBufferSize))
+        help += helpFileName;
+    else
+        help += "?";  // the help viewer then finds no file
+    std::memset(app.state.helpFilePath, 0, pathBufferSize);
+    std::memcpy(app.state.helpFilePath, help.data(), std::min(help.size(), size_t(pathBufferSize - 1)));
+}
+
+void ShowHelp(App& app) { app.platform.dialogs.showHelp(app.state.helpFilePath); }
+
+int runPanel(App& app, int showCommand) {
+    Window& window = app.platform.window;
+    ReceiverState& s = app.state;
+    if (!window.registerClass()) return 0;
+    readWindowPosition(app);
+    const std::string modulePath = window.modulePath();
+    buildModuleDirectory(app, modulePath);
+    if (!window.create(s.windowX, s.windowY)) return 0;
+    window.setArrowCursor();
+    buildHelpFilePath(app, modulePath);
+    window.setTimer(clockTimer, clockPeriodMs);
+    loadSettings(app);
+    tuneFrequency(app, s.frequency, s.modeFlags);
+    // Registered last, so that a remote request never meets a half-built state.
+    s.msgSetStation = window.registerMessage("TQ_SETSTATION");
+    s.msgSetVolume = window.registerMessage("TQ_SETVOLUME");
+    s.msgMute = window.registerMessage("TQ_MUTE");
+    window.show(showCommand);
+    return window.runMessageLoop();
+}
+
+}  // namespace orv

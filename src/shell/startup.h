@@ -1,0 +1,24 @@
+// Start-up of the panel: the order in which the program comes to life.
+#pragma once
+
+#include <string>
+
+#include "shell/receiver_state.h"
+
+namespace orv {
+
+// Runs start-up and the message loop; returns 0 when the class cannot be
+// registered or the window cannot be created, else the loop's exit code.
+int runPanel(App& app, int showCommand);
+// Reads the saved position; both coordinates go back to (150, 100) when X
+// exceeds the screen width or Y the screen height.
+void readWindowPosition(App& app);
+// moduleDirectory: the program path cut just after its last backslash (bounded).
+void buildModuleDirectory(App& app, const std::string& modulePath);
+// helpFilePath: the program path cut after its last backslash or colon, then
+// "orvanta.hlp" when it fits in 128 bytes, else "?".
+void buildHelpFilePath(App& app, const std::string& modulePath);
+// Opens the help file's contents page.
+void ShowHelp(App& app);
+
+}  // namespace orv

@@ -1,0 +1,80 @@
+// A model of the receiver card for machines without one: it decodes the
+// bit-banged synthesizer transfer, follows the mute and volume lines and
+// answers the status probe from a list of stations. It can write a trace of
+// every byte written and read.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace orv {
+
+// "87.6,89.3,...": the stations the card receives when none are configured.
+extern const char* const defaultStationList;
+
+// Comma-separated MHz values; items that are empty or not a positive number are skipped.
+std::vector<double> parseStationList(const std::string& text);
+
+// Section "Simulator" of the settings file.
+struct SimulatorConfig {
+    bool forceSimulated = false;  // MODE=simulated: never touch a real port
+    std::vector<double> stationsMHz = parseStationList(defaultStationList);
+    std::string tracePath;  // empty: no trace
+};
+
+// Reads MODE ("auto" or "simulated"), STATIONS and TRACE.
+SimulatorConfig readSimulatorConfig(Profile& profile);
+
+class SimulatedCard : public Port {
+public:
+    explicit SimulatedCard(SimulatorConfig config = SimulatorConfig());
+    ~SimulatedCard() override;
+    SimulatedCard(const SimulatedCard&) = delete;
+    SimulatedCard& operator=(const SimulatedCard&) = delete;
+
+    // Drives the card's lines; the card answers at whatever port is used.
+    void writeByte(uint16_t port, uint8_t value) override;
+    // The status byte: 0xFD while the probe line is high and a station lies
+    // within half a fine step of the tuned frequency, else 0xFF.
+    uint8_t readByte(uint16_t port) override;
+    // 0xFFFF: nothing on the card answers word reads. Not traced.
+    uint16_t readWord(uint16_t port) override;
+
+    // The last divider and control byte of a complete 24-bit transfer (0 before one).
+    uint16_t tunedDivider() const { return divider_; }
+    uint8_t controlByte() const { return control_; }
+    // divider / 40 - 10.7 MHz.
+    double frequencyMHz() const;
+    // True when a station lies within half a fine step of the tuned frequency.
+    bool signal() const;
+    // Audio off: the sound line (0x08) is low, or the control byte lacks the sound bit.
+    bool muted() const;
+    int volumeUpPulses() const { return volumeUp_; }
+    int volumeDownPulses() const { return volumeDown_; }
+    // Complete 24-bit transfers so far; transfers of any other length are discarded.
+    int transfers() const { return transfers_; }
+    uint8_t lastWritten() const { return lines_; }
+
+private:
+    void trace(const char* format, unsigned a, unsigned b = 0);
+    void endTransfer();
+
+    SimulatorConfig config_;
+    std::FILE* trace_ = nullptr;
+    uint8_t lines_;          // the port output byte as last written
+    bool inTransfer_ = false;
+    int bitCount_ = 0;
+    uint16_t runningDivider_ = 0;  // bits of the running transfer
+    uint8_t runningControl_ = 0;
+    uint16_t divider_ = 0;
+    uint8_t control_ = 0;
+    int transfers_ = 0;
+    int volumeUp_ = 0;
+    int volumeDown_ = 0;
+};
+
+}  // namespace orv

@@ -1,0 +1,22 @@
+// The window icon: a small Orvanta emblem written as a Windows .ico file.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace skinart {
+
+struct IconImage {
+    int size = 0;                 // square: size x size
+    std::vector<uint32_t> argb;   // 0xAARRGGBB, straight alpha, top row first
+};
+
+// The emblem at `size` pixels: a graphite rounded square with a glowing
+// amber wave over a dark dial.
+IconImage drawEmblem(int size);
+
+// An .ico file holding the images as 32-bit BGRA bitmaps with an AND mask
+// (set bits where alpha is 0).
+std::vector<uint8_t> encodeIco(const std::vector<IconImage>& images);
+
+}  // namespace skinart
