@@ -22,9 +22,7 @@ constexpr Rect kSlumberLamp{20, 24, 6, 7};  // lamp rows 24..29, row 30 surround
 constexpr Rect kAlarmLamp{19, 35, 8, 8};
 constexpr int kReadoutX = 76, kReadoutY = 23;
 constexpr int kPresetCellX = 157, kPresetCellY = 33;
-constexpr int kClockX = 28, kClockY = 34;
 constexpr Rect kClockColon{44, 34, 2, 10};
-constexpr int kClockMarkX = 66;
 constexpr Rect kTopHandle{155, 4, 20, 6};
 constexpr Rect kLeftHandle{3, 53, 6, 20};
 constexpr Rect kNameplate{23, 54, 76, 12};
@@ -56,8 +54,28 @@ constexpr int kEdgeRows = 8;
 constexpr int kDrawerTop = 82;       // first row of the bottom button drawer
 constexpr int kCapLeft = 327;        // end cap columns 327..366
 constexpr int kTexturePeriod = 50;   // rows 73 and 123 share their brushing
-constexpr int kCaptionRow = 107;
-constexpr int kGroupCaptionRow = 116;
+constexpr int kCaptionRow = 106;
+constexpr int kGroupCaptionRow = 115;  // its shadow ends on row 122
+
+// Colours of the face's fixed furniture.
+constexpr uint32_t kEdgeChamfer = 0x4C4F55;
+constexpr uint32_t kEdgeShadow = 0x1C1D20;
+constexpr uint32_t kEdgeBottom = 0x111214;
+constexpr uint32_t kDrawerHighlight = 0x45484D;
+constexpr uint32_t kBezelShadow = 0x1F2023;
+constexpr uint32_t kBezelLowerLip = 0x505359;
+constexpr uint32_t kBezelRightLip = 0x474A50;
+constexpr uint32_t kGlassSheen = 0x1A1C1E;
+constexpr uint32_t kGlassSheenFaint = 0x121314;
+constexpr uint32_t kGlassLegend = 0x5A4426;  // unlit amber print behind the glass
+constexpr uint32_t kBracketInk = 0x8A8D92;
+constexpr uint32_t kScrewRecess = 0x141517;
+constexpr uint32_t kScrewSlot = 0x1A1B1D;
+constexpr uint32_t kNameplateRim = 0x1A1B1E;
+constexpr uint32_t kNameplateLowerLip = 0x4A4D52;
+constexpr uint32_t kNameplateRightLip = 0x3C3F44;
+constexpr uint32_t kNameplateField = 0x222327;
+constexpr uint32_t kBrandInk = 0xD8DBDF;
 
 // ---------------------------------------------------------------- body
 // Brushing depends on the row only, so a look copied sideways to another
@@ -79,10 +97,10 @@ uint32_t brushedRow(int y) {
 uint32_t edgeRow(int r, uint32_t body) {
     switch (r) {
     case 3: return colour::kGroove;
-    case 4: return 0x4C4F55;
+    case 4: return kEdgeChamfer;
     case 5: return shade(body, -6);
-    case 6: return 0x1C1D20;
-    case 7: return 0x111214;
+    case 6: return kEdgeShadow;
+    case 7: return kEdgeBottom;
     default: return body;
     }
 }
@@ -94,7 +112,7 @@ void drawBody(Raster& face) {
         if (y >= kEdgeRow) c = edgeRow(y - kEdgeRow, c);
         if (y == 0) c = colour::kBorderLight;
         if (y == 1) c = colour::kBorderMid;
-        if (y == kDrawerTop) c = 0x45484D;
+        if (y == kDrawerTop) c = kDrawerHighlight;
         for (int x = 0; x < kFaceWidth; ++x) face.set(x, y, c);
     }
     for (int y = 0; y < kFaceHeight; ++y) {
@@ -112,16 +130,16 @@ void drawBody(Raster& face) {
 
 void drawGlassWindow(cairo_t* cr) {
     const Rect g = kGlass;
-    fillRect(cr, g.x - 1, g.y - 1, g.w + 2, g.h + 2, 0x1F2023);  // bezel shadow
-    fillRect(cr, g.x + 1, g.y + g.h, g.w, 1, 0x505359);          // lit lower lip
-    fillRect(cr, g.x + g.w, g.y + 1, 1, g.h, 0x474A50);
+    fillRect(cr, g.x - 1, g.y - 1, g.w + 2, g.h + 2, kBezelShadow);
+    fillRect(cr, g.x + 1, g.y + g.h, g.w, 1, kBezelLowerLip);
+    fillRect(cr, g.x + g.w, g.y + 1, 1, g.h, kBezelRightLip);
     fillRect(cr, g.x, g.y, g.w, g.h, colour::kGlassRim);
     fillGlass(cr, g.x + 1, g.y + 1, g.w - 2, g.h - 2);
     // a faint reflection along the top of the glass, above every cell
-    fillRect(cr, g.x + 2, g.y + 1, g.w - 4, 1, 0x1A1C1E);
-    fillRect(cr, g.x + 2, g.y + 2, g.w - 4, 1, 0x121314);
-    drawText(cr, FontSize::Tiny3x5, "CH", kPresetCellX + 3, kPresetCellY - 7, 0x5A4426);
-    drawText(cr, FontSize::Tiny3x5, "MHz", kReadoutX + 79 - 11, kReadoutY - 6, 0x5A4426);
+    fillRect(cr, g.x + 2, g.y + 1, g.w - 4, 1, kGlassSheen);
+    fillRect(cr, g.x + 2, g.y + 2, g.w - 4, 1, kGlassSheenFaint);
+    drawText(cr, FontSize::Tiny3x5, "CH", kPresetCellX + 3, kPresetCellY - 7, kGlassLegend);
+    drawText(cr, FontSize::Tiny3x5, "MHz", kReadoutX + 79 - 11, kReadoutY - 6, kGlassLegend);
 }
 
 void drawBracketCaption(cairo_t* cr, const std::string& text, int left, int right, int y) {
@@ -130,13 +148,35 @@ void drawBracketCaption(cairo_t* cr, const std::string& text, int left, int righ
     drawPrintedText(cr, FontSize::Small5x7, text, tx, y);
     const int line = y + 3;
     for (int pass = 0; pass < 2; ++pass) {
-        const uint32_t c = pass == 0 ? colour::kPrintShadow : 0x8A8D92;
+        const uint32_t c = pass == 0 ? colour::kPrintShadow : kBracketInk;
         const int dy = pass == 0 ? 1 : 0;
         fillRect(cr, left + 2, line + dy, tx - 4 - (left + 2), 1, c);
         fillRect(cr, tx + w + 3, line + dy, right - 2 - (tx + w + 3) + 1, 1, c);
         fillRect(cr, left + 2, line - 3 + dy, 1, 3, c);
         fillRect(cr, right - 2, line - 3 + dy, 1, 3, c);
     }
+}
+
+// A countersunk cross-head screw, centred on (cx, cy).
+void drawScrew(cairo_t* cr, double cx, double cy) {
+    constexpr double kRadius = 2.6;
+    setColour(cr, kScrewRecess);
+    cairo_arc(cr, cx, cy, kRadius + 0.7, 0, 2 * kPi);
+    cairo_fill(cr);
+    cairo_pattern_t* head = cairo_pattern_create_linear(cx - kRadius, cy - kRadius, cx + kRadius, cy + kRadius);
+    cairo_pattern_add_color_stop_rgb(head, 0, 0.55, 0.57, 0.60);
+    cairo_pattern_add_color_stop_rgb(head, 1, 0.22, 0.23, 0.25);
+    cairo_arc(cr, cx, cy, kRadius, 0, 2 * kPi);
+    cairo_set_source(cr, head);
+    cairo_fill(cr);
+    cairo_pattern_destroy(head);
+    setColour(cr, kScrewSlot);
+    cairo_set_line_width(cr, 0.9);
+    cairo_move_to(cr, cx - 1.6, cy - 1.6);
+    cairo_line_to(cr, cx + 1.6, cy + 1.6);
+    cairo_move_to(cr, cx + 1.6, cy - 1.6);
+    cairo_line_to(cr, cx - 1.6, cy + 1.6);
+    cairo_stroke(cr);
 }
 
 void drawCaptionUnder(cairo_t* cr, const std::string& text, Rect button) {
@@ -146,16 +186,16 @@ void drawCaptionUnder(cairo_t* cr, const std::string& text, Rect button) {
 
 void drawNameplate(cairo_t* cr) {
     const Rect n = kNameplate;
-    fillRect(cr, n.x, n.y, n.w, n.h, 0x1A1B1E);
-    fillRect(cr, n.x, n.y + n.h - 1, n.w, 1, 0x4A4D52);
-    fillRect(cr, n.x + n.w - 1, n.y, 1, n.h, 0x3C3F44);
-    fillRect(cr, n.x + 1, n.y + 1, n.w - 2, n.h - 2, 0x222327);
+    fillRect(cr, n.x, n.y, n.w, n.h, kNameplateRim);
+    fillRect(cr, n.x, n.y + n.h - 1, n.w, 1, kNameplateLowerLip);
+    fillRect(cr, n.x + n.w - 1, n.y, 1, n.h, kNameplateRightLip);
+    fillRect(cr, n.x + 1, n.y + 1, n.w - 2, n.h - 2, kNameplateField);
     const std::string brand = "ORVANTA";
     constexpr int kLetterGap = 2;
     const int bw = textWidth(FontSize::Small5x7, brand, kLetterGap);
     const int fw = textWidth(FontSize::Small5x7, "FM");
     const int x0 = n.x + (n.w - (bw + 5 + fw)) / 2;
-    drawText(cr, FontSize::Small5x7, brand, x0, n.y + 3, 0xD8DBDF, kLetterGap);
+    drawText(cr, FontSize::Small5x7, brand, x0, n.y + 3, kBrandInk, kLetterGap);
     drawText(cr, FontSize::Small5x7, "FM", x0 + bw + 5, n.y + 3, colour::kAmber);
 }
 
@@ -229,6 +269,10 @@ Raster renderFace(const FaceState& s) {
     drawRocker(cr, kFineRocker.x, kFineRocker.y, RockerMarks::MinusPlus, s.fine);
     drawRocker(cr, kSeekRocker.x, kSeekRocker.y, RockerMarks::Chevrons, RockerLook::Released);
 
+    for (double y : {94.0, 114.0}) {
+        drawScrew(cr, 6.5, y);
+        drawScrew(cr, 359.5, y);
+    }
     drawCaptionUnder(cr, "ON", kSlumberOnButton);
     drawCaptionUnder(cr, "OFF", kSlumberOffButton);
     drawCaptionUnder(cr, "ALARM", kAlarmButton);

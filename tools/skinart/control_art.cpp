@@ -15,6 +15,18 @@ constexpr uint32_t kPowerSymbol = 0xE8603F;
 constexpr uint32_t kLampOff = 0x1B3323;
 constexpr uint32_t kLampLit = 0x6CFF96;
 constexpr uint32_t kLampCore = 0xE6FFEC;
+constexpr uint32_t kLampRim = 0x29BF54;
+constexpr uint32_t kButtonHigh = 0x6A6E75;
+constexpr uint32_t kButtonHighPressed = 0x50535A;
+constexpr uint32_t kButtonLow = 0x232428;
+constexpr uint32_t kLensGlint = 0x4A6A55;
+constexpr uint32_t kWindowFrame = 0x1A1B1D;  // dark frame round a cap's indicator
+constexpr uint32_t kSlotLowerLip = 0x202124;
+
+void addStop(cairo_pattern_t* p, double at, uint32_t rgb, double alpha = 1.0) {
+    cairo_pattern_add_color_stop_rgba(p, at, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
+                                      (rgb & 0xFF) / 255.0, alpha);
+}
 
 // Cap with bevels; pixel-aligned, no antialiasing needed.
 void drawCap(cairo_t* cr, int x, int y, int w, int h, bool pressed, uint32_t face) {
@@ -43,44 +55,39 @@ void drawCap(cairo_t* cr, int x, int y, int w, int h, bool pressed, uint32_t fac
 void drawGradientCap(cairo_t* cr, int cx, int cy, int cw, int ch, bool pressed) {
     cairo_pattern_t* g = cairo_pattern_create_linear(0, cy, 0, cy + ch);
     const int darken = pressed ? -8 : 0;
-    auto stop = [&](double at, uint32_t c) {
-        c = shade(c, darken);
-        cairo_pattern_add_color_stop_rgb(g, at, ((c >> 16) & 0xFF) / 255.0,
-                                         ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0);
-    };
-    stop(0, kButtonTop);
-    stop(1, kButtonBottom);
+    addStop(g, 0, shade(kButtonTop, darken));
+    addStop(g, 1, shade(kButtonBottom, darken));
     cairo_rectangle(cr, cx, cy, cw, ch);
     cairo_set_source(cr, g);
     cairo_fill(cr);
     cairo_pattern_destroy(g);
-    const uint32_t high = pressed ? 0x50535A : 0x6A6E75;
+    const uint32_t high = pressed ? kButtonHighPressed : kButtonHigh;
     fillRect(cr, cx, cy, cw, 1, high);
     fillRect(cr, cx, cy, 1, ch, mix(kButtonTop, high, 0.5));
-    fillRect(cr, cx, cy + ch - 1, cw, 1, 0x232428);
-    fillRect(cr, cx + cw - 1, cy, 1, ch, 0x232428);
+    fillRect(cr, cx, cy + ch - 1, cw, 1, kButtonLow);
+    fillRect(cr, cx + cw - 1, cy, 1, ch, kButtonLow);
     const uint32_t corner = mix(colour::kWell, kButtonTop, 0.45);
     for (int dx : {0, cw - 1})
         for (int dy : {0, ch - 1}) fillRect(cr, cx + dx, cy + dy, 1, 1, corner);
 }
 
 void drawKeyLamp(cairo_t* cr, double cx, double cy, bool lit) {
-    const double kRadius = 2.3;
+    constexpr double kRadius = 2.3, kHaloRadius = 4.8;  // the halo stays inside the 10 x 10 corner
     setColour(cr, colour::kWell, 0.9);
     cairo_arc(cr, cx, cy, kRadius + 0.8, 0, 2 * kPi);
     cairo_fill(cr);
     if (lit) {
-        cairo_pattern_t* halo = cairo_pattern_create_radial(cx, cy, 1.0, cx, cy, 4.8);
-        cairo_pattern_add_color_stop_rgba(halo, 0, 0.42, 1.0, 0.59, 0.55);
-        cairo_pattern_add_color_stop_rgba(halo, 1, 0.42, 1.0, 0.59, 0.0);
-        cairo_arc(cr, cx, cy, 4.8, 0, 2 * kPi);
+        cairo_pattern_t* halo = cairo_pattern_create_radial(cx, cy, 1.0, cx, cy, kHaloRadius);
+        addStop(halo, 0, kLampLit, 0.55);
+        addStop(halo, 1, kLampLit, 0.0);
+        cairo_arc(cr, cx, cy, kHaloRadius, 0, 2 * kPi);
         cairo_set_source(cr, halo);
         cairo_fill(cr);
         cairo_pattern_destroy(halo);
         cairo_pattern_t* body = cairo_pattern_create_radial(cx - 0.4, cy - 0.4, 0.2, cx, cy, kRadius);
-        cairo_pattern_add_color_stop_rgb(body, 0, 0.90, 1.0, 0.93);
-        cairo_pattern_add_color_stop_rgb(body, 0.5, 0.42, 1.0, 0.59);
-        cairo_pattern_add_color_stop_rgb(body, 1, 0.16, 0.75, 0.33);
+        addStop(body, 0, kLampCore);
+        addStop(body, 0.5, kLampLit);
+        addStop(body, 1, kLampRim);
         cairo_arc(cr, cx, cy, kRadius, 0, 2 * kPi);
         cairo_set_source(cr, body);
         cairo_fill(cr);
@@ -89,7 +96,7 @@ void drawKeyLamp(cairo_t* cr, double cx, double cy, bool lit) {
         setColour(cr, kLampOff);
         cairo_arc(cr, cx, cy, kRadius, 0, 2 * kPi);
         cairo_fill(cr);
-        setColour(cr, 0x4A6A55, 0.6);  // glint on the dark lens
+        setColour(cr, kLensGlint, 0.6);
         cairo_arc(cr, cx - 0.7, cy - 0.7, 0.7, 0, 2 * kPi);
         cairo_fill(cr);
     }
@@ -114,9 +121,13 @@ void drawChevrons(cairo_t* cr, int cx, int cy, int dir, uint32_t c) {
     drawBitmap(cr, dir < 0 ? kLeft : kRight, cx - 4, cy - 3, c);
 }
 
-void drawSpeaker(cairo_t* cr, int x, int y, uint32_t c) {
-    static const Bitmap kSpeaker{4, 6, {"...#", "..##", "####", "####", "..##", "...#"}};
-    drawBitmap(cr, kSpeaker, x, y, c);
+// Speaker with one sound wave (quiet) or two (loud), 8 x 7.
+void drawSpeaker(cairo_t* cr, int x, int y, bool loud, uint32_t c) {
+    static const Bitmap kQuiet{8, 7, {"...#....", "..##....", "####.#..", "####.#..",
+                                      "####.#..", "..##....", "...#...."}};
+    static const Bitmap kLoud{8, 7, {"...#..#.", "..##...#", "####.#.#", "####.#.#",
+                                     "####.#.#", "..##...#", "...#..#."}};
+    drawBitmap(cr, loud ? kLoud : kQuiet, x, y, c);
 }
 
 }  // namespace
@@ -177,7 +188,7 @@ void drawFrontButton(cairo_t* cr, int x, int y, KeyLook look) {
     drawGradientCap(cr, cx, cy, kW - 1, kH - 1, in);
     // indicator window in the cap
     const int bx = cx + 10, by = cy + 4, bw = 14, bh = 2;
-    fillRect(cr, bx - 1, by - 1, bw + 2, bh + 2, 0x1A1B1D);
+    fillRect(cr, bx - 1, by - 1, bw + 2, bh + 2, kWindowFrame);
     if (look == KeyLook::Lit) {
         cairo_save(cr);
         cairo_rectangle(cr, cx + 1, cy + 1, kW - 3, kH - 3);
@@ -226,7 +237,7 @@ void drawPlate(cairo_t* cr, int x, int y, PlateLook look) {
         fillRect(cr, x, y, kW, kH, colour::kWell);
         drawGradientCap(cr, x + s, y + s, kW - 1, kH - 1, storeIn);
         const int lx = x + 6 + s, ly = y + 7 + s;
-        fillRect(cr, lx - 2, ly - 2, 4, 4, 0x1A1B1D);
+        fillRect(cr, lx - 2, ly - 2, 4, 4, kWindowFrame);
         if (look == PlateLook::StoreArmed) {
             fillRect(cr, lx - 3, ly - 3, 6, 6, colour::kRed, 0.18);
             fillRect(cr, lx - 4, ly - 4, 8, 8, colour::kRed, 0.10);
@@ -260,10 +271,10 @@ void drawPlate(cairo_t* cr, int x, int y, PlateLook look) {
             break;
         }
         const int down = downIn ? 1 : 0, up = upIn ? 1 : 0;
-        drawSpeaker(cr, x + 4, y + 4 + down, colour::kLabel);
-        drawMinus(cr, x + 15, y + 7 + down, colour::kLabel);
-        drawSpeaker(cr, x + kSplit + 3, y + 4 + up, colour::kLabel);
-        drawPlus(cr, x + kSplit + 14, y + 7 + up, colour::kLabel);
+        drawSpeaker(cr, x + 8, y + 5 + down, false, colour::kPrintShadow);
+        drawSpeaker(cr, x + 8, y + 4 + down, false, colour::kLabel);
+        drawSpeaker(cr, x + kSplit + 7, y + 5 + up, true, colour::kPrintShadow);
+        drawSpeaker(cr, x + kSplit + 7, y + 4 + up, true, colour::kLabel);
         break;
     }
     }
@@ -272,7 +283,7 @@ void drawPlate(cairo_t* cr, int x, int y, PlateLook look) {
 void drawTopHandle(cairo_t* cr, int x, int y, bool pressed) {
     constexpr int kW = 20, kH = 6;
     fillRect(cr, x, y, kW, kH, colour::kWell);
-    fillRect(cr, x, y + kH - 1, kW, 1, 0x202124);
+    fillRect(cr, x, y + kH - 1, kW, 1, kSlotLowerLip);
     const uint32_t ridge = pressed ? colour::kAmber : colour::kCapHigh;
     if (pressed) fillRect(cr, x + 2, y + 1, kW - 4, kH - 2, colour::kAmberGlow, 0.25);
     for (int i = 0; i < 6; ++i) fillRect(cr, x + 3 + 3 * i, y + 1, 1, kH - 2, ridge);
@@ -281,7 +292,7 @@ void drawTopHandle(cairo_t* cr, int x, int y, bool pressed) {
 void drawLeftHandle(cairo_t* cr, int x, int y, bool pressed) {
     constexpr int kW = 6, kH = 20;
     fillRect(cr, x, y, kW, kH, colour::kWell);
-    fillRect(cr, x + kW - 1, y, 1, kH, 0x202124);
+    fillRect(cr, x + kW - 1, y, 1, kH, kSlotLowerLip);
     const uint32_t ridge = pressed ? colour::kAmber : colour::kCapHigh;
     if (pressed) fillRect(cr, x + 1, y + 2, kW - 2, kH - 4, colour::kAmberGlow, 0.25);
     for (int i = 0; i < 6; ++i) fillRect(cr, x + 1, y + 3 + 3 * i, kW - 2, 1, ridge);

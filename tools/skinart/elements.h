@@ -44,7 +44,6 @@ enum class PlateLook { Store, StorePressed, StoreArmed, Rocker, RockerDown, Rock
 
 constexpr int kKeyW = 27, kKeyH = 22;
 constexpr int kKeyLabelDx = 16, kKeyLabelDy = 10;
-constexpr int kKeyLampSize = 10;
 
 // label 0 draws no label (the atlas looks get theirs stamped at run time)
 void drawPresetKey(cairo_t* cr, int x, int y, KeyLook look, int label);

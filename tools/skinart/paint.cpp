@@ -55,16 +55,6 @@ void fillRect(cairo_t* cr, double x, double y, double w, double h, uint32_t rgb,
     cairo_fill(cr);
 }
 
-void roundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r) {
-    const double kQuarter = kPi / 2;
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -kQuarter, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, kQuarter);
-    cairo_arc(cr, x + r, y + h - r, r, kQuarter, 2 * kQuarter);
-    cairo_arc(cr, x + r, y + r, r, 2 * kQuarter, 3 * kQuarter);
-    cairo_close_path(cr);
-}
-
 void drawBitmap(cairo_t* cr, const Bitmap& bitmap, int x, int y, uint32_t rgb,
                 double alpha) {
     setColour(cr, rgb, alpha);

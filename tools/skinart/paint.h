@@ -29,7 +29,6 @@ constexpr uint32_t kWell = 0x0E0F10;        // recess around keys
 constexpr uint32_t kCapFace = 0x3E4147;     // key caps; also the label strip background
 constexpr uint32_t kCapHigh = 0x62666D;
 constexpr uint32_t kCapLow = 0x2A2C30;
-constexpr uint32_t kCapPressed = 0x34363B;
 constexpr uint32_t kLabel = 0xECE4CF;       // cream key labels
 constexpr uint32_t kAmber = 0xFFB43C;       // lit readout segments
 constexpr uint32_t kAmberCore = 0xFFE0A0;
@@ -66,7 +65,6 @@ uint32_t shade(uint32_t c, int delta);            // adds delta to each channel
 void setColour(cairo_t* cr, uint32_t rgb, double alpha = 1.0);
 void fillRect(cairo_t* cr, double x, double y, double w, double h, uint32_t rgb,
               double alpha = 1.0);
-void roundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r);
 
 // Sets every pixel of `bitmap` whose cell is ink, top-left at (x, y).
 void drawBitmap(cairo_t* cr, const Bitmap& bitmap, int x, int y, uint32_t rgb,

@@ -79,8 +79,9 @@ std::pair<Box, Box> split(Box box) {
     }
     cut = std::clamp<size_t>(cut, 1, box.entries.size() - 1);
     Box a, b;
-    a.entries.assign(box.entries.begin(), box.entries.begin() + cut);
-    b.entries.assign(box.entries.begin() + cut, box.entries.end());
+    a.entries.reserve(cut);
+    b.entries.reserve(box.entries.size() - cut);
+    for (size_t i = 0; i < box.entries.size(); ++i) (i < cut ? a : b).entries.push_back(box.entries[i]);
     for (const Entry& e : a.entries) a.weight += e.count;
     b.weight = box.weight - a.weight;
     return {a, b};

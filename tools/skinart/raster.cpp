@@ -16,12 +16,4 @@ void copyWithin(Raster& r, Rect from, int toX, int toY) {
     copyRect(snapshot, from, r, toX, toY);
 }
 
-bool sameRect(const Raster& a, Rect ra, const Raster& b, Rect rb) {
-    if (ra.w != rb.w || ra.h != rb.h) return false;
-    for (int y = 0; y < ra.h; ++y)
-        for (int x = 0; x < ra.w; ++x)
-            if (a.at(ra.x + x, ra.y + y) != b.at(rb.x + x, rb.y + y)) return false;
-    return true;
-}
-
 }  // namespace skinart

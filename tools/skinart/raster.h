@@ -32,6 +32,4 @@ void copyRect(const Raster& src, Rect from, Raster& dst, int toX, int toY);
 // Copies `from` onto (toX, toY) of the same raster.
 void copyWithin(Raster& r, Rect from, int toX, int toY);
 
-bool sameRect(const Raster& a, Rect ra, const Raster& b, Rect rb);
-
 }  // namespace skinart

@@ -1,6 +1,7 @@
 // The readout window: seven-segment glyphs, clock glyphs and the lamps that
 // sit behind the glass.
 #include <array>
+#include <string>
 
 #include "elements.h"
 #include "paint.h"
@@ -229,13 +230,10 @@ void drawClockDigit(cairo_t* cr, int x, int y, int digit) {
     // The digit occupies columns 2..6 of its 8-column cell; column 0 stays
     // glass, so the hour-tens blank (a window 5 px left of digit zero) is
     // plain, and digit one sits in column 6, inside the hour-tens window.
-    cairo_save(cr);
-    clipTo(cr, x + 1, y, kClockCellW - 1, kClockCellH);
     fillGlass(cr, x, y, kClockCellW, kClockCellH);
-    if (digit >= 0) drawSmallSegments(cr, x + 2, y, kDigitSegments[digit]);
-    cairo_restore(cr);
     cairo_save(cr);
-    fillGlass(cr, x, y, 1, kClockCellH);
+    clipTo(cr, x + 1, y, kClockCellW - 1, kClockCellH);  // the halo stays off column 0
+    if (digit >= 0) drawSmallSegments(cr, x + 2, y, kDigitSegments[digit]);
     cairo_restore(cr);
 }
 
@@ -308,7 +306,7 @@ void drawSlumberLamp(cairo_t* cr, int x, int y, bool lit) {
     cairo_arc(cr, x + 2.9, y + 3.0, 2.9, 0, 2 * kPi);
     cairo_fill(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-    cairo_arc(cr, x + 4.6, y + 1.9, 2.5, 0, 2 * kPi);
+    cairo_arc(cr, x + 4.5, y + 1.8, 2.35, 0, 2 * kPi);
     cairo_fill(cr);
     cairo_pattern_t* moon = cairo_pop_group(cr);
     if (lit) {  // halo: the moon painted again, spread by a pixel

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds orvanta.exe and starts the panel under Wine
+# with the simulated tuner card.
+#   WINEPREFIX  the Wine prefix to use (default ~/.orvanta-wine, 32-bit)
+#   DISPLAY     the X display; without one an Xvfb is started and a
+#               screenshot of it is written to build/panel.png
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+jobs=$(nproc)
+
+bash scripts/setup.sh
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
+cmake --preset mingw-i686 >/dev/null
+cmake --build --preset mingw-i686 -j "$jobs"
+
+export WINEPREFIX=${WINEPREFIX:-$HOME/.orvanta-wine}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -d "$WINEPREFIX" ]; then export WINEARCH=win32; fi
+
+xvfb_pid=""
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  return 0
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    break
+  done
+  sleep 1
+  echo "No DISPLAY: started Xvfb on $DISPLAY (look at it with: import -display $DISPLAY -window root shot.png)."
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "Preparing the Wine prefix $WINEPREFIX (once)..."
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+
+ini=$WINEPREFIX/drive_c/windows/orvanta.ini
+if [ ! -f "$ini" ]; then
+  printf '[Simulator]\r\nMODE=simulated\r\nSTATIONS=87.6,89.3,91.4,94.8,98.1,101.3,104.6,106.9\r\nTRACE=\r\n' > "$ini"
+  echo "Wrote the simulator settings to $ini"
+fi
+
+echo "Starting the panel (build/win32/orvanta.exe) with settings in $ini"
+if [ -n "$xvfb_pid" ]; then
+  wine "$repo/build/win32/orvanta.exe" &
+  panel=$!
+  sleep 5
+  import -window root "$repo/build/panel.png" && echo "Screenshot of the screen: build/panel.png"
+  echo "The panel runs on $DISPLAY; press Ctrl-C to stop it."
+  trap 'wineserver -k; cleanup' INT TERM
+  wait "$panel" || true
+else
+  exec wine "$repo/build/win32/orvanta.exe"
+fi

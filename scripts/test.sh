@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test:
+#   1. native preset: unit and behaviour tests (ctest)
+#   2. native-asan preset: the same tests under AddressSanitizer and UBSan
+#   3. mingw-i686 preset: orvanta.exe, and a check of its import and export tables
+#   4. the skin loader fuzz target for a bounded time (fuzz/run.sh)
+#   5. end-to-end tests: orvanta.exe under Wine on Xvfb (scripts/e2e)
+# Exits non-zero when anything failed; ends with a summary of every step.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+jobs=$(nproc)
+logs=$repo/build/logs
+started=$SECONDS
+
+summary=()
+total_passed=0 total_failed=0 broken=0
+
+bash scripts/setup.sh || { echo "setup failed"; exit 1; }
+mkdir -p "$logs"
+
+# step NAME COMMAND...: runs a build step, logging it; false when it failed.
+step() {
+  local name=$1; shift
+  local t=$SECONDS
+  echo "== $name"
+  if "$@" > "$logs/$name.log" 2>&1; then
+    echo "   ok ($((SECONDS - t)) s)"
+    return 0
+  fi
+  tail -n 60 "$logs/$name.log"
+  echo "   FAILED: $name (log: $logs/$name.log)"
+  summary+=("$name: FAILED")
+  broken=1
+  return 1
+}
+
+# run_ctest NAME ARGS...: runs ctest and keeps its closing line for the summary.
+run_ctest() {
+  local name=$1; shift
+  echo "== $name tests"
+  ctest "$@" -j "$jobs" 2>&1 | tee "$logs/$name-ctest.log" | grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed'
+  local rc=${PIPESTATUS[0]}
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$logs/$name-ctest.log" | tail -n 1)
+  if [ -z "$line" ]; then
+    summary+=("$name: no test ran (ctest exit $rc)")
+    broken=1
+    return 1
+  fi
+  summary+=("$name: $line")
+  local n f
+  n=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+  f=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  total_passed=$((total_passed + n - f))
+  total_failed=$((total_failed + f))
+  [ "$rc" = 0 ] || broken=1
+  return "$rc"
+}
+
+native_ok=0
+if step native-configure cmake --preset native && step native-build cmake --build --preset native -j "$jobs"; then
+  native_ok=1
+  run_ctest native --preset native
+fi
+
+if step asan-configure cmake --preset native-asan && step asan-build cmake --build --preset native-asan -j "$jobs"; then
+  run_ctest native-asan --preset native-asan
+fi
+
+win32_ok=0
+if [ "$native_ok" = 1 ]; then
+  if step win32-configure cmake --preset mingw-i686 && step win32-build cmake --build --preset mingw-i686 -j "$jobs"; then
+    win32_ok=1
+    run_ctest win32 --preset mingw-i686
+    ls -l build/win32/orvanta.exe
+  fi
+else
+  summary+=("win32: not built (the native build failed)")
+  broken=1
+fi
+
+if [ -f fuzz/run.sh ]; then
+  if step fuzz timeout -k 10 600 env FUZZ_SECONDS="${FUZZ_SECONDS:-30}" bash fuzz/run.sh; then
+    done_line=$(grep -E "Done [0-9]+ runs" "$logs/fuzz.log" | tail -n 1 | sed "s/^ *//")
+    summary+=("fuzz: ${done_line:-ok}")
+  fi
+fi
+
+if [ "$win32_ok" = 1 ]; then
+  echo "== end-to-end tests"
+  bash scripts/e2e/run_all.sh 2>&1 | tee "$logs/e2e.log"
+  rc=${PIPESTATUS[0]}
+  line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$logs/e2e.log" | tail -n 1)
+  summary+=("${line:-e2e: did not finish}")
+  if [ -n "$line" ]; then
+    read -r p f < <(sed -E 's/^e2e: ([0-9]+) passed, ([0-9]+) failed.*/\1 \2/' <<<"$line")
+    total_passed=$((total_passed + p))
+    total_failed=$((total_failed + f))
+  fi
+  [ "$rc" = 0 ] && [ -n "$line" ] || broken=1
+else
+  summary+=("e2e: not run (orvanta.exe was not built)")
+  broken=1
+fi
+
+echo
+echo "== summary ($((SECONDS - started)) s)"
+printf '%s\n' "${summary[@]}"
+echo "total: $total_passed passed, $total_failed failed"
+[ "$broken" = 0 ] && [ "$total_failed" = 0 ]
