@@ -18,8 +18,7 @@ constexpr int keyColumns[5][2] = {{187, 213}, {215, 241}, {243, 269}, {271, 297}
 constexpr int tenKey = 10;
 
 // The plate place, shared by the store plate and the compact volume rocker.
-constexpr int plateX = 125, plateY = 52, plateW = 48, plateH = 17;
-constexpr int plateRight = 172, plateBottom = 68;
+constexpr int plateRight = plateX + plateWidth - 1, plateBottom = plateY + plateHeight - 1;
 constexpr int storePressedX = 156, storePressedY = 136;
 constexpr int storeArmedX = 105, storeArmedY = 155;
 constexpr int rockerX = 103, rockerY = 223;
@@ -142,14 +141,14 @@ void stepPresetDecade(App& app) {
 int pressStoreOrVolume(App& app, int x) {
     ReceiverState& s = app.state;
     if (s.panelStyle == styleFull) {
-        toWindow(app, plateX, plateY, plateW, plateH, storePressedX, storePressedY);
+        toWindow(app, plateX, plateY, plateWidth, plateHeight, storePressedX, storePressedY);
         s.modeFlags |= MF_STORE;
-        armFaceRestore(app, plateX, plateY, plateW, plateH, storeArmedX, storeArmedY, plateX, plateY, plateRight, plateBottom);
+        armFaceRestore(app, plateX, plateY, plateWidth, plateHeight, storeArmedX, storeArmedY, plateX, plateY, plateRight, plateBottom);
     } else {
         bool down = x <= rockerSplitX;
-        toWindow(app, plateX, plateY, plateW, plateH, down ? rockerDownX : rockerUpX, down ? rockerDownY : rockerUpY);
+        toWindow(app, plateX, plateY, plateWidth, plateHeight, down ? rockerDownX : rockerUpX, down ? rockerDownY : rockerUpY);
         stepVolume(app, down ? volumeDown : volumeUp);
-        armFaceRestore(app, plateX, plateY, plateW, plateH, rockerX, rockerY, plateX, plateY, plateRight, plateBottom);
+        armFaceRestore(app, plateX, plateY, plateWidth, plateHeight, rockerX, rockerY, plateX, plateY, plateRight, plateBottom);
         endPresetDecade(app, s.presetIndex);
     }
     return 1;

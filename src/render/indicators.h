@@ -30,6 +30,9 @@ const IndicatorLook& indicatorLook(Indicator indicator);
 // Copies the indicator's on or off look to its place on the window.
 void showIndicator(App& app, Indicator indicator, bool on);
 
+// The place of the store plate (full panel) and the volume rocker (compact and mini).
+constexpr int plateX = 125, plateY = 52, plateWidth = 48, plateHeight = 17;
+
 // Preset keypad: key k (0..9) place; pressed and lit looks are shared by all keys.
 struct KeyPlace {
     int x, y;

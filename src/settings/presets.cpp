@@ -13,7 +13,6 @@ namespace {
 constexpr int labelX = 2, labelY = 212, labelSize = 7;  // label of key k at (2 + 7 k, 212)
 constexpr int pressedStampX = 149, pressedStampY = 187;  // inside the pressed look
 constexpr int litStampX = 120, litStampY = 209;          // inside the lit look
-constexpr int plateX = 125, plateY = 52, plateW = 48, plateH = 17;
 
 enum class LitLook { OnRelease, AtOnce };
 
@@ -29,7 +28,7 @@ int makePresetCurrent(App& app, int n, int old, LitLook lit) {
     if (s.modeFlags & MF_STORE) {
         s.presetTable[n - 1] = s.frequency;
         s.modeFlags &= ~MF_STORE;
-        display.copy(Target::Window, plateX, plateY, plateW, plateH, plateX, plateY);
+        display.copy(Target::Window, plateX, plateY, plateWidth, plateHeight, plateX, plateY);
         char key[16];
         std::snprintf(key, sizeof key, "STATION%d", n);
         std::snprintf(text, sizeof text, "%f", double(s.frequency));

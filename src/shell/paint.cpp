@@ -11,9 +11,6 @@
 namespace orv {
 
 namespace {
-constexpr int faceWidth = 367, faceHeight = 132;
-constexpr int compactHeight = 82;
-constexpr int miniWidth = 217;
 constexpr int wipePasses = 7;
 constexpr int wipeLastColumn = 367;  // one beyond the face; the window clips it
 constexpr unsigned wipePassDelayMs = 12;

@@ -29,6 +29,12 @@ constexpr unsigned morphPeriodMs = 2;
 constexpr unsigned repeatPeriodMs = 200;
 constexpr unsigned decadePeriodMs = 3000;
 
+// The panel face: the top-left of the skin, and the window sizes of the styles.
+constexpr int faceWidth = 367;
+constexpr int faceHeight = 132;
+constexpr int compactHeight = 82;
+constexpr int miniWidth = 217;
+
 // Panel styles.
 constexpr int styleFull = 0;     // 367 x 132
 constexpr int styleCompact = 1;  // 367 x 82

@@ -19,7 +19,6 @@
 namespace orv {
 
 namespace {
-constexpr int faceWidth = 367, faceHeight = 132;
 const char* const skinFileName = "text.dat";
 constexpr uint32_t lowWord = 0xFFFF;
 
@@ -217,7 +216,7 @@ void endPresetDecade(App& app, int presetNumber) {
 
 void cancelStore(App& app) {
     ReceiverState& s = app.state;
-    if (s.modeFlags & MF_STORE) app.platform.display.copy(Target::Window, 125, 52, 48, 17, 125, 52);
+    if (s.modeFlags & MF_STORE) app.platform.display.copy(Target::Window, plateX, plateY, plateWidth, plateHeight, plateX, plateY);
     s.modeFlags &= ~MF_STORE;
 }
 
