@@ -57,7 +57,7 @@ if [ -n "$xvfb_pid" ]; then
   sleep 5
   import -window root "$repo/build/panel.png" && echo "Screenshot of the screen: build/panel.png"
   echo "The panel runs on $DISPLAY; press Ctrl-C to stop it."
-  trap 'wineserver -k; cleanup' INT TERM
+  trap 'wineserver -k; wineserver -w; cleanup' INT TERM
   wait "$panel" || true
 else
   exec wine "$repo/build/win32/orvanta.exe"

@@ -39,7 +39,7 @@ step() {
 run_ctest() {
   local name=$1; shift
   echo "== $name tests"
-  ctest "$@" -j "$jobs" 2>&1 | tee "$logs/$name-ctest.log" | grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed'
+  ctest "$@" -j "$jobs" 2>&1 | tee "$logs/$name-ctest.log" | grep -vE '^ *([0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|Start +[0-9]+: )'
   local rc=${PIPESTATUS[0]}
   local line
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$logs/$name-ctest.log" | tail -n 1)
