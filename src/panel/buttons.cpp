@@ -69,8 +69,6 @@ void armRelease(App& app, const FrontButton& b, int sx, int sy, int hotLeft, int
                    hotRight, hotBottom);
 }
 
-void restartClock(App& app) { app.platform.window.setTimer(clockTimer, clockPeriodMs); }
-
 void pressRepeatingKey(App& app, const FrontButton& b) {
     ReceiverState& s = app.state;
     showPressed(app, b);
@@ -94,6 +92,8 @@ void pressRepeatingKey(App& app, const FrontButton& b) {
     armRelease(app, b, b.faceX, rowY, b.left, b.right, rowHotBottom);
 }
 }  // namespace
+
+void restartClock(App& app) { app.platform.window.setTimer(clockTimer, clockPeriodMs); }
 
 float fineStep(float frequency, float minFrequency, int direction) {
     double next = double(frequency) + direction * fineStepMHz;

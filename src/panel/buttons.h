@@ -29,6 +29,8 @@ void toggleMute(App& app);
 void slumberOn(App& app);
 void slumberOff(App& app);
 void alarmOn(App& app);
+// Starts clockTimer again at 3000 ms: an open setting window stays open 3 s more.
+void restartClock(App& app);
 // drawFrequencyAndPreset, tuneFrequency, drawSignalLamp.
 void retuneAndRedraw(App& app);
 // A fine step of f in MHz with the band wrap: above 108.0 to minFrequency, below minFrequency to 108.0.

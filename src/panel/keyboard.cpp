@@ -27,8 +27,6 @@ struct KeyBinding {
     bool duringMorph;   // also acts while a style morph runs
 };
 
-void restartClock(App& app) { app.platform.window.setTimer(clockTimer, clockPeriodMs); }
-
 bool slumberWindowOpen(const App& app) { return (app.state.modeFlags & MF_SLUMBER_SET) != 0; }
 bool alarmWindowOpen(const App& app) { return (app.state.modeFlags & MF_ALARM_SET) != 0; }
 
