@@ -3,6 +3,7 @@
 // needs it does nothing (a null window would mean the desktop or the thread).
 #include "platform/win32/backend.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace orv::win32 {
@@ -79,8 +80,30 @@ void PanelWindow::place(int x, int y, bool topmost) {
                  SWP_NOSIZE | SWP_SHOWWINDOW);
 }
 
+// The client pixels that stay inside the window keep their look across a
+// resize, as the panel's animations expect (the system keeps them; a window
+// surface that is rebuilt on resize, as under Wine, would lose them).
 void PanelWindow::move(int x, int y, int w, int h, bool repaint) {
-    if (panel()) MoveWindow(panel(), x, y, w, h, repaint ? TRUE : FALSE);
+    HWND hwnd = panel();
+    if (!hwnd) return;
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    const int keptW = std::min<int>(client.right, w), keptH = std::min<int>(client.bottom, h);
+    HDC windowDC = GetDC(hwnd);
+    HDC saved = CreateCompatibleDC(windowDC);
+    HBITMAP bits = keptW > 0 && keptH > 0 ? CreateCompatibleBitmap(windowDC, keptW, keptH) : nullptr;
+    HGDIOBJ previous = bits ? SelectObject(saved, bits) : nullptr;
+    if (bits) BitBlt(saved, 0, 0, keptW, keptH, windowDC, 0, 0, SRCCOPY);
+    ReleaseDC(hwnd, windowDC);
+    MoveWindow(hwnd, x, y, w, h, repaint ? TRUE : FALSE);
+    if (bits) {
+        windowDC = GetDC(hwnd);
+        BitBlt(windowDC, 0, 0, keptW, keptH, saved, 0, 0, SRCCOPY);
+        ReleaseDC(hwnd, windowDC);
+        SelectObject(saved, previous);
+        DeleteObject(bits);
+    }
+    DeleteDC(saved);
 }
 
 Rect PanelWindow::screenRect() {
