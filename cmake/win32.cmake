@@ -48,3 +48,7 @@ target_link_options(orvanta PRIVATE -static -static-libgcc -static-libstdc++ -mw
 enable_testing()
 add_test(NAME exe_import_export_tables
   COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/e2e/check_pe.sh $<TARGET_FILE:orvanta> ${ORVANTA_OBJDUMP})
+
+# A small command-line remote control that sends the three registered messages.
+add_executable(orvanta_remote tools/remote/orvanta_remote.cpp)
+target_link_options(orvanta_remote PRIVATE -static -static-libgcc -static-libstdc++)

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Keys, clicks and other programs reach the card: right arrow tunes one fine
+# step up, M mutes (control byte 25), a click on preset key 5 selects it and
+# saves "STATION", the remote-control messages (sent by orvanta_remote.exe)
+# unmute, select a preset and pulse the volume, and Q with "Quit" = 0 saves
+# the position and ends the program.
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+
+last_transfer() {
+  tr -d '\r' < "$TRACE" | grep '^T ' | tail -n 1
+}
+transfer_is() {
+  [ "$(last_transfer)" = "$1" ]
+}
+setting() {  # setting KEY: the first value of KEY in the settings file
+  tr -d '\r' < "$INI" | grep -m 1 "^$1=" | cut -d= -f2
+}
+setting_is() {
+  [ "$(setting "$1")" = "$2" ]
+}
+remote() {
+  wine "$ORVANTA_BUILD/orvanta_remote.exe" "$@" >> "$TEST_DIR/wine.log" 2>&1
+}
+writes() {  # the number of trace lines equal to $1
+  tr -d '\r' < "$TRACE" | grep -c -x "$1"
+}
+
+volume_pulsed() {
+  [ "$(writes "W 88")" -gt "$1" ]
+}
+
+new_prefix
+printf '[System]\r\nQuit=0\r\n' >> "$INI"
+start_panel
+id=$(wait_window Orvanta 60) || fail "no window named Orvanta within 60 s"
+wait_until 20 transfer_is "T 3988 85" || fail "no start-up transfer in the trace"
+sleep 1  # the first paint's wipe
+xdotool windowfocus "$id" 2>/dev/null || true
+
+xdotool key --window "$id" Right
+wait_until 10 transfer_is "T 3989 85" || fail "right arrow: last transfer '$(last_transfer)', expected 'T 3989 85'"
+note "right arrow: $(last_transfer)"
+xdotool key --window "$id" m
+wait_until 10 transfer_is "T 3989 25" || fail "M: last transfer '$(last_transfer)', expected 'T 3989 25'"
+note "M: $(last_transfer)"
+
+window_geometry "$id"
+xdotool mousemove $((X + 310)) $((Y + 28)) click 1  # preset key 5 (89.0 by default)
+wait_until 10 transfer_is "T 3988 25" || fail "preset key 5: last transfer '$(last_transfer)'"
+wait_until 5 setting_is STATION 5 || fail "STATION is '$(setting STATION)', expected 5"
+note "preset key 5: $(last_transfer), STATION=$(setting STATION)"
+
+[ -x "$ORVANTA_BUILD/orvanta_remote.exe" ] || fail "orvanta_remote.exe is missing"
+remote mute off || fail "orvanta_remote mute off failed"
+wait_until 10 transfer_is "T 3988 85" || fail "remote mute off: last transfer '$(last_transfer)'"
+transfers=$(tr -d '\r' < "$TRACE" | grep -c '^T ')
+remote station 100 || fail "orvanta_remote station 100 failed"
+remote station 7 || fail "orvanta_remote station 7 failed"
+wait_until 10 setting_is STATION 7 || fail "remote station 7: STATION is '$(setting STATION)'"
+[ "$(tr -d '\r' < "$TRACE" | grep -c '^T ')" = $((transfers + 1)) ] || fail "station 100 was not ignored"
+ups=$(writes "W 88")
+remote volume up || fail "orvanta_remote volume up failed"
+wait_until 10 volume_pulsed "$ups" || fail "remote volume up: no pulse of the volume-up line"
+note "remote: unmuted, station 100 ignored, station 7 selected, volume pulsed"
+
+xdotool key --window "$id" q
+wait_until 20 bash -c "! kill -0 $PANEL_PID 2>/dev/null" || fail "Q did not end the program"
+[ "$(setting X)" = "$X" ] && [ "$(setting Y)" = "$Y" ] || fail "saved position ($(setting X), $(setting Y)), expected ($X, $Y)"
+note "Q: ended, position ($(setting X), $(setting Y)) saved"
