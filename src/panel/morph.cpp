@@ -87,12 +87,10 @@ void finishToCompact(App& app, int) {
     s.panelStyle = styleCompact;
     s.morphState = 0;
     toSkin(app, 0, 74, 367, 8, 0, 124);  // the bottom edge closes the compact panel
-    {
-        WindowDraw draw(app);
-        toWindow(app, 125, 52, 47, 16, 156, 156);  // flash
-        delayMs(app.platform.clock, flashMs);
-        toWindow(app, 125, 52, 47, 16, 103, 223);  // the volume rocker
-    }
+    // No drawing context is held across the flash, so that it reaches the screen.
+    toWindow(app, 125, 52, 47, 16, 156, 156);  // flash
+    delayMs(app.platform.clock, flashMs);
+    toWindow(app, 125, 52, 47, 16, 103, 223);  // the volume rocker
     settle(app);
     toSkin(app, 125, 52, 47, 16, 103, 223);  // the rocker becomes part of the skin
     app.platform.window.releaseMouse();
@@ -190,9 +188,9 @@ void finishToFull(App& app, int c) {
         if (s.modeFlags & MF_ALARM_ON) toWindow(app, 84, 83, 35, 22, 312, 158);
         if (s.modeFlags & MF_SLUMBER_ON) toWindow(app, 12, 83, 35, 22, 236, 159);
         toWindow(app, 125, 52, 47, 16, 3, 187);  // flash
-        delayMs(app.platform.clock, flashMs);
-        toWindow(app, 125, 52, 47, 16, 105, 136);  // the store plate
     }
+    delayMs(app.platform.clock, flashMs);
+    toWindow(app, 125, 52, 47, 16, 105, 136);  // the store plate
     toSkin(app, 125, 52, 47, 16, 105, 136);
     settle(app);
     app.platform.window.releaseMouse();
