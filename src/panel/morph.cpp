@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "render/indicators.h"
-#include "shell/paint.h"
 #include "tuner/tuner.h"
 
 namespace orv {
@@ -158,7 +157,7 @@ void finishFromMiniToCompact(App& app, int c) {
     }
     s.panelStyle = styleCompact;
     s.morphState = 0;
-    paintPanel(app);
+    app.platform.window.paintNow();  // the paint message: placed, then the whole panel
     drawPresetLamp(app, s.presetIndex);
     settle(app);
     app.platform.window.releaseMouse();

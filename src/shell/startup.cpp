@@ -61,8 +61,9 @@ int runPanel(App& app, int showCommand) {
     readWindowPosition(app);
     const std::string modulePath = window.modulePath();
     buildModuleDirectory(app, modulePath);
-    if (!window.create(s.windowX, s.windowY)) return 0;
+    const bool created = window.create(s.windowX, s.windowY);
     window.setArrowCursor();
+    if (!created) return 0;
     buildHelpFilePath(app, modulePath);
     window.setTimer(clockTimer, clockPeriodMs);
     loadSettings(app);

@@ -108,6 +108,7 @@ bool GdiDisplay::convertSkin(const uint8_t* info, uint32_t headerSize, const uin
     selectSkinBitmap(false);
     HDC dc = GetDC(panel());
     HPALETTE oldPalette = palette_ ? SelectPalette(dc, palette_, FALSE) : nullptr;
+    if (palette_) RealizePalette(dc);  // palette-relative indices resolve against it
     int lines = SetDIBits(dc, skinBitmap_, 0, skinH, bits, bmi,
                           paletteRelative ? DIB_PAL_COLORS : DIB_RGB_COLORS);
     if (oldPalette) SelectPalette(dc, oldPalette, FALSE);

@@ -36,22 +36,27 @@ class DriverPort : public Port {
 public:
     using Out32 = void(WINAPI*)(short port, short data);
     using Inp32 = short(WINAPI*)(short port);
-    DriverPort(HMODULE library, Out32 out, Inp32 in) : library_(library), out_(out), in_(in) {}
+    using InpWord = unsigned short(WINAPI*)(unsigned short port);
+    DriverPort(HMODULE library, Out32 out, Inp32 in, InpWord inWord)
+        : library_(library), out_(out), in_(in), inWord_(inWord) {}
     ~DriverPort() override { FreeLibrary(library_); }
     DriverPort(const DriverPort&) = delete;
     DriverPort& operator=(const DriverPort&) = delete;
 
     void writeByte(uint16_t port, uint8_t value) override { out_(short(port), short(value)); }
     uint8_t readByte(uint16_t port) override { return uint8_t(in_(short(port))); }
-    // An 8-bit card answers a word read as two byte reads at port and port + 1.
+    // The driver's word read where the library has one; else two byte reads
+    // of the same port, so that no other address is ever touched.
     uint16_t readWord(uint16_t port) override {
-        return uint16_t(readByte(port) | (readByte(uint16_t(port + 1)) << 8));
+        if (inWord_) return inWord_(port);
+        return uint16_t(readByte(port) | (readByte(port) << 8));
     }
 
 private:
     HMODULE library_;
     Out32 out_;
     Inp32 in_;
+    InpWord inWord_;
 };
 
 bool windows9x() {
@@ -81,7 +86,8 @@ std::unique_ptr<Port> openDriverPort() {
         FreeLibrary(library);
         return nullptr;
     }
-    return std::make_unique<DriverPort>(library, out, in);
+    auto inWord = procedure<DriverPort::InpWord>(library, "DlPortReadPortUshort");
+    return std::make_unique<DriverPort>(library, out, in, inWord);
 }
 
 }  // namespace
