@@ -12,18 +12,7 @@
 namespace orv::test {
 namespace {
 
-struct Running : PanelFixture {
-    SimulatedCard card;
-    Running() {
-        h.port.attached = &card;
-        start();
-    }
-    void click(int x, int y) {
-        press(x, y);
-        release();
-    }
-    std::string saved(const char* section, const char* key) { return h.profile->readText(section, key, "<none>", 64); }
-};
+using Running = CardPanel;
 
 TEST(TuningSteps, FineStepsWrapAroundTheBand) {
     EXPECT_FLOAT_EQ(fineStep(107.975f, 87.0f, 1), 108.0f);

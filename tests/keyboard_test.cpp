@@ -13,16 +13,9 @@
 namespace orv::test {
 namespace {
 
-struct Keyed : PanelFixture {
-    SimulatedCard card;
-    Keyed() {
-        h.port.attached = &card;
-        start();
-        h.window.log.clear();
-        h.port.ops.clear();
-    }
+struct Keyed : CardPanel {
+    Keyed() : CardPanel(true) {}
     void key(unsigned code) { onKeyDown(app, code); }
-    bool bigDigit(int x, int d) const { return shows(x, 23, 14, 21, 265 + 14 * d, 299); }
     bool clockRestarted() const {
         for (const std::string& line : h.window.log)
             if (line == "setTimer 1 3000") return true;

@@ -8,6 +8,7 @@
 
 #include "platform/headless/headless.h"
 #include "shell/receiver_state.h"
+#include "tuner/simulated_card.h"
 
 namespace orv::test {
 
@@ -47,6 +48,28 @@ struct PanelFixture {
     void press(int x, int y);
     void move(int x, int y, bool leftOnly = true);
     void release();
+};
+
+// A started panel with the simulated card on its port. With clearRecords the
+// port operations and the window log of start-up are forgotten.
+struct CardPanel : PanelFixture {
+    SimulatedCard card;
+    explicit CardPanel(bool clearRecords = false, SimulatorConfig config = SimulatorConfig()) : card(config) {
+        h.port.attached = &card;
+        start();
+        if (clearRecords) {
+            h.port.ops.clear();
+            h.window.log.clear();
+        }
+    }
+    void click(int x, int y) {
+        press(x, y);
+        release();
+    }
+    // A settings value as the file holds it, "<none>" when the key is missing.
+    std::string saved(const char* section, const char* key) { return h.profile->readText(section, key, "<none>", 64); }
+    // The big readout's cell at x shows big digit d.
+    bool bigDigit(int x, int d) const { return shows(x, 23, 14, 21, 265 + 14 * d, 299); }
 };
 
 }  // namespace orv::test

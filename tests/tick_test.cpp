@@ -11,16 +11,10 @@
 namespace orv::test {
 namespace {
 
-struct Ticking : PanelFixture {
-    SimulatedCard card;
-    explicit Ticking(SimulatorConfig config = SimulatorConfig()) : card(config) {
-        h.port.attached = &card;
-        start();
-    }
+struct Ticking : CardPanel {
+    explicit Ticking(SimulatorConfig config = SimulatorConfig()) : CardPanel(false, config) {}
     void tick() { onTimer(app, clockTimer); }
-    std::string saved(const char* key) { return h.profile->readText("AudioSettings", key, "<none>", 64); }
-    // The big readout's cell at x shows big digit d.
-    bool bigDigit(int x, int d) const { return shows(x, 23, 14, 21, 265 + 14 * d, 299); }
+    std::string saved(const char* key) { return CardPanel::saved("AudioSettings", key); }
 };
 
 TEST(SeekStep, WrapsRoundTheBandAndKeepsGoing) {

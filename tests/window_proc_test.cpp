@@ -9,14 +9,8 @@
 namespace orv::test {
 namespace {
 
-struct Started : PanelFixture {
-    SimulatedCard card;
-    Started() {
-        h.port.attached = &card;
-        start();
-        h.port.ops.clear();
-        h.window.log.clear();
-    }
+struct Started : CardPanel {
+    Started() : CardPanel(true) {}
     bool dragging() const { return app.state.dragging; }
     // Key k (0..9) shows the lit look with its own label stamped at (16, 10).
     bool showsLitKey(int k) {
