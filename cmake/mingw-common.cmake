@@ -1,0 +1,15 @@
+# The part of the MinGW-w64 cross toolchains that does not depend on the
+# processor; the toolchain files set CMAKE_SYSTEM_PROCESSOR and
+# ORVANTA_MINGW_TRIPLE first. The win32 thread model keeps libwinpthread out
+# of the import table.
+set(CMAKE_SYSTEM_NAME Windows)
+
+find_program(CMAKE_CXX_COMPILER NAMES ${ORVANTA_MINGW_TRIPLE}-g++-win32 ${ORVANTA_MINGW_TRIPLE}-g++ REQUIRED)
+find_program(ORVANTA_WINDRES NAMES ${ORVANTA_MINGW_TRIPLE}-windres REQUIRED)
+find_program(ORVANTA_OBJDUMP NAMES ${ORVANTA_MINGW_TRIPLE}-objdump REQUIRED)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${ORVANTA_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
