@@ -74,10 +74,7 @@ void settle(App& app) {
 // ---- full to compact: the lower part slides up under row 73 like a drawer
 
 void shrinkToCompactStep(App& app, int c) {
-    {
-        WindowDraw draw(app);
-        toWindow(app, 0, 74, 367, 58 - c, 0, 74 + c);
-    }
+    toWindow(app, 0, 74, 367, 58 - c, 0, 74 + c);
     resize(app, 367, 132 - c, true);
 }
 
@@ -100,26 +97,17 @@ void finishToCompact(App& app, int) {
 
 void narrowToMiniStep(App& app, int c) {
     if (c < narrowTurn) {
-        {
-            WindowDraw draw(app);
-            toWindow(app, 180, 0, 187 - c, 82, 180 + c, 0);
-        }
+        toWindow(app, 180, 0, 187 - c, 82, 180 + c, 0);
         resize(app, 367 - c, 82, true);
     } else {
-        {
-            WindowDraw draw(app);
-            toWindow(app, 177, 0, c - 166, 82, 533 - c, 0);
-        }
+        toWindow(app, 177, 0, c - 166, 82, 533 - c, 0);
         resize(app, c + 13, 82, false);
     }
 }
 
 void finishToMini(App& app, int c) {
     ReceiverState& s = app.state;
-    {
-        WindowDraw draw(app);
-        toWindow(app, 176, 0, c - 166, 82, 533 - c, 0);  // 39 x 82 from (328, 0)
-    }
+    toWindow(app, 176, 0, c - 166, 82, 533 - c, 0);  // 39 x 82 from (328, 0)
     toSkin(app, 177, 0, 40, 82, 327, 0);  // the end cap moves next to the readouts
     s.panelStyle = styleMini;
     s.morphState = 0;
@@ -133,28 +121,19 @@ void finishToMini(App& app, int c) {
 
 void widenToCompactStep(App& app, int c) {
     if (c < widenTurn) {
-        {
-            WindowDraw draw(app);
-            toWindow(app, 177, 0, 46 - c, 82, 328 + c, 0);
-        }
+        toWindow(app, 177, 0, 46 - c, 82, 328 + c, 0);
         resize(app, 216 - c, 82, true);
     } else {
         // The columns the end cap covered come back from the spare copy.
         if (c < spareColumnsBefore) toSkin(app, 177, 0, 40, 82, 369, 0);
-        {
-            WindowDraw draw(app);
-            toWindow(app, 178, 0, c - 16, 82, 383 - c, 0);
-        }
+        toWindow(app, 178, 0, c - 16, 82, 383 - c, 0);
         resize(app, c + 164, 82, false);
     }
 }
 
 void finishFromMiniToCompact(App& app, int c) {
     ReceiverState& s = app.state;
-    {
-        WindowDraw draw(app);
-        toWindow(app, 177, 0, c - 15, 82, 382 - c, 0);  // 190 x 82 from (177, 0)
-    }
+    toWindow(app, 177, 0, c - 15, 82, 382 - c, 0);  // 190 x 82 from (177, 0)
     s.panelStyle = styleCompact;
     s.morphState = 0;
     app.platform.window.paintNow();  // the paint message: placed, then the whole panel
@@ -165,10 +144,7 @@ void finishFromMiniToCompact(App& app, int c) {
 
 // ---- compact to full: the lower part slides down again
 
-void growStrip(App& app, int c) {
-    WindowDraw draw(app);
-    toWindow(app, 0, 74, 367, c + 8, 0, 125 - c);
-}
+void growStrip(App& app, int c) { toWindow(app, 0, 74, 367, c + 8, 0, 125 - c); }
 
 void growToFullStep(App& app, int c) {
     growStrip(app, c);
@@ -232,10 +208,7 @@ void startMorphTimer(App& app) { app.platform.window.setTimer(clockTimer, morphP
 
 void startFullToCompact(App& app) {
     beginMorph(app, morphShrinking);
-    {
-        WindowDraw draw(app);
-        toWindow(app, 0, 74, 367, 57, 0, 75);
-    }
+    toWindow(app, 0, 74, 367, 57, 0, 75);
     resize(app, 367, 131, true);
     startMorphTimer(app);
 }
@@ -245,20 +218,14 @@ void startCompactToFull(App& app) {
     startMorphTimer(app);
     app.state.morphState = morphGrowing;
     toSkin(app, 0, 74, 367, 8, 0, 325);  // the full panel's strip comes back from the spare
-    {
-        WindowDraw draw(app);
-        toWindow(app, 0, 74, 367, 9, 0, 124);
-    }
+    toWindow(app, 0, 74, 367, 9, 0, 124);
     resize(app, 367, 83, false);
 }
 
 void startCompactToMini(App& app) {
     beginMorph(app, morphShrinking);
     toSkin(app, 331, 44, 21, 22, 26, 256);  // the decade key's place goes blank in the end cap
-    {
-        WindowDraw draw(app);
-        toWindow(app, 180, 0, 186, 82, 181, 0);
-    }
+    toWindow(app, 180, 0, 186, 82, 181, 0);
     resize(app, 366, 82, true);
     startMorphTimer(app);
 }

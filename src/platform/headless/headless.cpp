@@ -164,13 +164,6 @@ void HeadlessDisplay::resizeWindow(int w, int h) {
     windowHeight = h;
 }
 
-bool HeadlessDisplay::windowShows(int x, int y, int w, int h, int sx, int sy) const {
-    for (int r = 0; r < h; ++r)
-        for (int c = 0; c < w; ++c)
-            if (windowPixel(x + c, y + r) != skinPixel(sx + c, sy + r)) return false;
-    return true;
-}
-
 bool HeadlessWindow::registerClass() {
     log.push_back("registerClass");
     return !failRegister;

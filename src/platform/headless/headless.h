@@ -96,8 +96,6 @@ public:
     void resizeWindow(int w, int h);
     uint32_t windowPixel(int x, int y) const { return window[size_t(y) * windowWidth + x]; }
     uint32_t skinPixel(int x, int y) const { return skin[size_t(y) * 430 + x]; }
-    // True when the window's w x h at (x, y) equals panelDC's at (sx, sy).
-    bool windowShows(int x, int y, int w, int h, int sx, int sy) const;
 
     std::vector<uint32_t> skin;  // empty until createPanelSurface
     std::vector<uint32_t> window;
