@@ -56,3 +56,7 @@ add_test(NAME exe_import_export_tables
 # A small command-line remote control that sends the three registered messages.
 add_executable(orvanta_remote tools/remote/orvanta_remote.cpp)
 target_link_options(orvanta_remote PRIVATE -static -static-libgcc -static-libstdc++)
+
+# Test helper of the end-to-end suite: interrupts a drag as the system does.
+add_executable(take_capture tests/e2e_helper/take_capture.cpp)
+target_link_options(take_capture PRIVATE -static -static-libgcc -static-libstdc++)
