@@ -9,6 +9,11 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   file(GLOB ORVANTA_LINUX_CARD_SOURCES CONFIGURE_DEPENDS src/platform/linux/*.cpp)
   add_library(orvanta_linux_card STATIC ${ORVANTA_LINUX_CARD_SOURCES})
   target_link_libraries(orvanta_linux_card PUBLIC orvanta_core)
+  # The end-to-end suite's receiver: an LD_PRELOAD library that answers for one device path.
+  if(NOT ORVANTA_SANITIZE)
+    add_library(fake_radio SHARED tests/fake_radio/fake_radio.cpp)
+    target_link_libraries(fake_radio PRIVATE dl)
+  endif()
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/skinart/CMakeLists.txt)
