@@ -342,9 +342,13 @@ void createSkinSurface(App& app) {
             state.skinPalette = true;
         }
         if (bitCount != 24) {
-            if (state.paletteIndexTable.empty()) {
+            // A table left from another block (of another header size) is built anew.
+            const size_t tableSize = size_t(infoSize) + getU32(header, coloursUsedField) * indexEntrySize;
+            if (state.paletteIndexTable.size() != tableSize) {
                 state.paletteIndexTable = createPaletteIndexTable(header);
-                if (state.paletteIndexTable.empty()) {
+                // A table left from another block (of another header size) is built anew.
+            const size_t tableSize = size_t(infoSize) + getU32(header, coloursUsedField) * indexEntrySize;
+            if (state.paletteIndexTable.size() != tableSize) {
                     showError(app, "Can't create Indexed color table");
                     return;
                 }
