@@ -346,9 +346,7 @@ void createSkinSurface(App& app) {
             const size_t tableSize = size_t(infoSize) + getU32(header, coloursUsedField) * indexEntrySize;
             if (state.paletteIndexTable.size() != tableSize) {
                 state.paletteIndexTable = createPaletteIndexTable(header);
-                // A table left from another block (of another header size) is built anew.
-            const size_t tableSize = size_t(infoSize) + getU32(header, coloursUsedField) * indexEntrySize;
-            if (state.paletteIndexTable.size() != tableSize) {
+                if (state.paletteIndexTable.empty()) {
                     showError(app, "Can't create Indexed color table");
                     return;
                 }
