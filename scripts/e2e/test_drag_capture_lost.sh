@@ -20,6 +20,7 @@ for how in cancelmode capturechanged; do
 
   px=$((x0 + 360)) py=$((y0 + 120))
   xdotool mousemove --sync "$px" "$py" mousedown 1
+  sleep 0.5  # the press is taken where it happened, before the pointer moves on
   for step in 1 2 3 4 5; do
     xdotool mousemove "$((px + 10 * step))" "$((py + 8 * step))"
     sleep 0.1
