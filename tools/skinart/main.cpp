@@ -6,6 +6,7 @@
 
 #include "artwork.h"
 #include "dib_writer.h"
+#include "face_map.h"
 #include "icon_writer.h"
 #include "png_export.h"
 #include "quantize.h"
@@ -17,7 +18,7 @@ constexpr int kIconSmall = 16;
 constexpr int kMaxScale = 16;
 
 struct Options {
-    std::string out, png, icon;
+    std::string out, png, icon, faceMap;
     int bpp = 8;
     int scale = 1;
     skinart::Rect crop{0, 0, skinart::kSkinWidth, skinart::kSkinHeight};
@@ -26,10 +27,11 @@ struct Options {
 void usage() {
     std::fprintf(stderr,
                  "usage: skinart [--out FILE] [--bpp 1|4|8|24] [--png FILE [--scale N]\n"
-                 "               [--crop X,Y,W,H]] [--icon FILE]\n"
+                 "               [--crop X,Y,W,H]] [--icon FILE] [--face-map FILE]\n"
                  "  --out   write the 430 x 344 skin bitmap (8 bits per pixel by default)\n"
                  "  --png   also write a picture of it, blown up by --scale, cut to --crop\n"
-                 "  --icon  write the window icon (32 x 32 and 16 x 16)\n");
+                 "  --icon  write the window icon (32 x 32 and 16 x 16)\n"
+                 "  --face-map  write the face with its parts numbered and named (for the manual)\n");
 }
 
 bool parseCrop(const std::string& text, skinart::Rect& crop) {
@@ -50,6 +52,7 @@ bool parse(int argc, char** argv, Options& o) {
         if (arg == "--out") o.out = value;
         else if (arg == "--png") o.png = value;
         else if (arg == "--icon") o.icon = value;
+        else if (arg == "--face-map") o.faceMap = value;
         else if (arg == "--bpp") o.bpp = std::atoi(value.c_str());
         else if (arg == "--scale") o.scale = std::atoi(value.c_str());
         else if (arg == "--crop") {
@@ -57,7 +60,7 @@ bool parse(int argc, char** argv, Options& o) {
         } else return false;
     }
     const bool bppOk = o.bpp == 1 || o.bpp == 4 || o.bpp == 8 || o.bpp == 24;
-    const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty();
+    const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty() || !o.faceMap.empty();
     return bppOk && o.scale >= 1 && o.scale <= kMaxScale && anyOutput;
 }
 
@@ -85,7 +88,7 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
-    if (!o.out.empty() || !o.png.empty()) {
+    if (!o.out.empty() || !o.png.empty() || !o.faceMap.empty()) {
         const std::vector<uint32_t> rgb = skinart::drawSkinRgb();
         std::vector<uint32_t> shown;
         const std::vector<uint8_t> file = encodeSkin(rgb, o.bpp, shown);
@@ -96,6 +99,10 @@ int main(int argc, char** argv) {
         if (!o.png.empty() &&
             !skinart::writePng(o.png, shown, skinart::kSkinWidth, o.crop, o.scale)) {
             std::fprintf(stderr, "skinart: cannot write %s\n", o.png.c_str());
+            return 1;
+        }
+        if (!o.faceMap.empty() && !skinart::writeFaceMap(o.faceMap, shown)) {
+            std::fprintf(stderr, "skinart: cannot write %s\n", o.faceMap.c_str());
             return 1;
         }
     }
