@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "shell/startup.h"
 #include "tuner/tuner.h"
 
 namespace orv {
@@ -62,6 +63,7 @@ void closePanel(App& app) {
     }
     writeInt(profile, "Position", "X", s.windowX);
     writeInt(profile, "Position", "Y", s.windowY);
+    closeHelp(app);
     releaseSkinResources(app);
     s.skinReleased = true;
     app.platform.window.destroy();

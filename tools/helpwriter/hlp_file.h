@@ -45,6 +45,8 @@ public:
     // The data of an internal file found through the directory tree; none when missing.
     std::optional<std::vector<uint8_t>> file(const std::string& name) const;
     std::string title() const { return title_; }
+    // The caption of the window record named "main" ("" when there is none).
+    std::string mainWindowCaption() const { return mainCaption_; }
     uint32_t contentsOfs() const { return contentsOfs_; }
     uint32_t topicBlockSize() const { return topicBlockSize_; }
     // |CONTEXT: hash to ofs, read from the tree (its leaf order must follow signed hashes).
@@ -67,7 +69,7 @@ private:
 
     std::vector<uint8_t> bytes_;
     std::vector<std::pair<std::string, uint32_t>> directory_;
-    std::string title_;
+    std::string title_, mainCaption_;
     uint32_t contentsOfs_ = 0xFFFFFFFF;
     uint32_t topicBlockSize_ = 0;
     std::map<uint32_t, uint32_t> context_;

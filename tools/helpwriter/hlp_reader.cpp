@@ -162,6 +162,12 @@ void HlpReader::readSystem() {
             if (size != 4) bad("|SYSTEM contents record is not 4 bytes");
             contentsOfs_ = get32(s, at + 4);
         }
+        if (type == 6) {
+            if (size != 90) bad("|SYSTEM window record is not 90 bytes");
+            const char* w = reinterpret_cast<const char*>(&s[at + 4]);
+            if ((s[at + 4] & 0x02) && std::string(w + 12, strnlen(w + 12, 9)) == "main" && (s[at + 4] & 0x04))
+                mainCaption_.assign(w + 21, strnlen(w + 21, 51));
+        }
         at += 4 + size;
     }
 }

@@ -20,7 +20,12 @@ constexpr uint32_t none = 0xFFFFFFFF;
 
 constexpr uint16_t systemMagic = 0x036C, systemMinor = 21, systemMajor = 1;
 constexpr uint32_t generationDate = 0;  // fixed, so that a build is reproducible
-constexpr uint16_t recordTitle = 1, recordContents = 3;
+constexpr uint16_t recordTitle = 1, recordContents = 3, recordWindow = 6;
+// The window record: flags, type[10], name[9], caption[51], then position,
+// size, show state and colours, 90 bytes. Naming the window "main" with a
+// caption makes the viewer title its main window with it.
+constexpr size_t windowRecordSize = 90, windowNameAt = 12, windowCaptionAt = 21, windowCaptionMax = 50;
+constexpr uint16_t windowHasName = 0x0002, windowHasCaption = 0x0004;
 
 constexpr size_t blockSize = 4096, blockHeaderSize = 12, blockData = blockSize - blockHeaderSize;
 constexpr uint32_t posBlockFactor = 0x4000, ofsBlockFactor = 0x8000;
@@ -250,6 +255,13 @@ std::vector<uint8_t> systemFile(const std::string& title, uint32_t contentsOfs) 
     put16(b, recordContents);
     put16(b, 4);
     put32(b, contentsOfs);
+    std::vector<uint8_t> window(windowRecordSize, 0);
+    window[0] = uint8_t(windowHasName | windowHasCaption);
+    std::memcpy(&window[windowNameAt], "main", 4);
+    std::memcpy(&window[windowCaptionAt], t.data(), std::min(t.size(), windowCaptionMax));
+    put16(b, recordWindow);
+    put16(b, uint32_t(window.size()));
+    b.insert(b.end(), window.begin(), window.end());
     return b;
 }
 

@@ -100,12 +100,8 @@ HelpOpenResult openHelpPage(const std::string& programPath, std::string& shownPa
         shownPath = helpPageCandidates(programPath).front();
         return HelpOpenResult::PageMissing;
     }
-    if (!launchDetached({opener, page})) {
-        shownPath = opener;
-        return HelpOpenResult::OpenerMissing;
-    }
     shownPath = page;
-    return HelpOpenResult::Opened;
+    return launchDetached({opener, page}) ? HelpOpenResult::Opened : HelpOpenResult::OpenerMissing;
 }
 
 }  // namespace orv::posix

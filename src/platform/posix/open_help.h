@@ -31,8 +31,9 @@ std::string currentProgramPath();
 enum class HelpOpenResult { Opened, PageMissing, OpenerMissing };
 
 // Finds the page for the program at programPath and starts `opener page`.
-// shownPath gets the page that was opened, or, when nothing was opened, the
-// path to name to the user: the page expected beside the program, or the opener.
+// shownPath gets the page that was opened, the page expected beside the
+// program when there is none (PageMissing), or the page the opener could not
+// be started for (OpenerMissing).
 HelpOpenResult openHelpPage(const std::string& programPath, std::string& shownPath,
                             const std::string& opener = defaultOpener);
 

@@ -115,7 +115,11 @@ private:
 class MessageDialogs : public Dialogs {
 public:
     BoxAnswer messageBox(const char* text, const char* title, BoxKind kind) override;
-    void showHelp(const char* path) override;
+    HelpResult showHelp(const char* path, std::string& shownFile) override;
+    void closeHelp(const char* path) override;
+
+private:
+    bool winHelpOpened_ = false;
 };
 
 // The card's port: direct instructions on Windows 95/98/ME, the inpout port
