@@ -65,12 +65,27 @@ HlpReader::HlpReader(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
     readDirectory();
     readSystem();
     readFont();
+    // A viewer searches |CONTEXT by signed hash and |TTLBTREE by ofs: the leaf
+    // order must follow.
+    bool first = true;
+    int32_t previousHash = 0;
     for (const auto& e : leafEntries(file("|CONTEXT").value_or(std::vector<uint8_t>{}), "L4", 8, false)) {
+        const int32_t hash = int32_t(get32(e, 0));
+        if (!first && hash <= previousHash) bad("|CONTEXT entries are not in signed hash order");
+        first = false;
+        previousHash = hash;
         context_[get32(e, 0)] = get32(e, 4);
     }
-    if (auto ttl = file("|TTLBTREE"))
-        for (const auto& e : leafEntries(*ttl, "Lz", 4, true))
+    if (auto ttl = file("|TTLBTREE")) {
+        uint32_t previousOfs = 0;
+        first = true;
+        for (const auto& e : leafEntries(*ttl, "Lz", 4, true)) {
+            if (!first && get32(e, 0) <= previousOfs) bad("|TTLBTREE entries are not in ofs order");
+            first = false;
+            previousOfs = get32(e, 0);
             titles_[get32(e, 0)] = std::string(e.begin() + 4, e.end() - 1);
+        }
+    }
     readTopics();
 }
 

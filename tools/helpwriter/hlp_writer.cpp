@@ -55,9 +55,9 @@ constexpr FontDescriptor fonts[] = {
 };
 
 // Layout in half-points.
-constexpr int paragraphGap = 6, titleGap = 12, itemGap = 3;
+constexpr int paragraphGap = 10, titleGap = 14, itemGap = 4;
 constexpr int listIndent = 36, listHang = 18, stepIndent = 40;
-constexpr int charWidth = 11, columnGap = 16, maxColumnStart = 280;
+constexpr int charWidth = 11, boldCharWidth = 12, codeCharWidth = 14, columnGap = 20, maxColumnStart = 280;
 
 void put16(std::vector<uint8_t>& b, uint32_t v) {
     b.push_back(uint8_t(v));
@@ -165,8 +165,14 @@ void addSpans(Paragraph& p, const Line& line, uint16_t baseFont) {
     }
 }
 
-int textWidth(const Line& line) {
-    return int(toCp1252(plainText(line)).size()) * charWidth;
+// An estimate of the width of a line: code is set in a wider, fixed font.
+int textWidth(const Line& line, bool bold) {
+    int width = 0;
+    for (const Span& span : line) {
+        const int per = span.code ? codeCharWidth : (bold || span.bold) ? boldCharWidth : charWidth;
+        width += int(toCp1252(span.text).size()) * per;
+    }
+    return width;
 }
 
 // Column starts of a table, the first at 0.
@@ -175,7 +181,8 @@ std::vector<int> columnStarts(const Block& table) {
     const size_t columns = table.rows[0].size();
     for (size_t c = 0; c + 1 < columns; ++c) {
         int widest = 0;
-        for (const auto& row : table.rows) widest = std::max(widest, textWidth(row[c]));
+        for (size_t r = 0; r < table.rows.size(); ++r)
+            widest = std::max(widest, textWidth(table.rows[r][c], r == 0));
         starts.push_back(std::min(starts.back() + widest + columnGap, maxColumnStart * int(c + 1)));
     }
     return starts;
