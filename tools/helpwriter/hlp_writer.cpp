@@ -33,7 +33,7 @@ constexpr size_t linkHeaderSize = 21, topicHeaderLd1 = 28;
 constexpr uint8_t typeTopicHeader = 0x02, typeText = 0x20;
 
 // Paragraph attribute bits and the commands inside a paragraph.
-constexpr uint16_t bitSpaceBelow = 0x0004, bitLeftIndent = 0x0010, bitFirstIndent = 0x0040, bitTabs = 0x0200;
+constexpr uint16_t bitSpaceAbove = 0x0002, bitSpaceBelow = 0x0004, bitLeftIndent = 0x0010, bitFirstIndent = 0x0040, bitTabs = 0x0200;
 constexpr uint8_t cmdFont = 0x80, cmdEndParagraph = 0x82, cmdTab = 0x83, cmdJump = 0xE3, cmdEndHotspot = 0x89,
                   cmdEnd = 0xFF;
 
@@ -55,7 +55,7 @@ constexpr FontDescriptor fonts[] = {
 };
 
 // Layout in half-points.
-constexpr int paragraphGap = 10, titleGap = 14, itemGap = 4;
+constexpr int paragraphGap = 10, titleGap = 14, itemGap = 4, subheadingGap = 12;
 constexpr int listIndent = 36, listHang = 18, stepIndent = 40;
 constexpr int charWidth = 11, boldCharWidth = 12, codeCharWidth = 14, columnGap = 20, maxColumnStart = 280;
 
@@ -94,6 +94,7 @@ void putCslong(std::vector<uint8_t>& b, int32_t v) {
 // Every command gets exactly one NUL in the text, ending the run before it.
 class Paragraph {
 public:
+    void spaceAbove(int v) { bits_ |= bitSpaceAbove, spaceAbove_ = v; }
     void spaceBelow(int v) { bits_ |= bitSpaceBelow, spaceBelow_ = v; }
     void indent(int left, int first) { bits_ |= bitLeftIndent | bitFirstIndent, left_ = left, first_ = first; }
     void tabs(std::vector<int> stops) { bits_ |= bitTabs, tabs_ = std::move(stops); }
@@ -113,6 +114,7 @@ public:
         command({cmdEnd});
         std::vector<uint8_t> body = {0x00, 0x80, 0x00, 0x00};  // the fixed bytes and paragraph id 0
         put16(body, bits_);
+        if (bits_ & bitSpaceAbove) putCsshort(body, spaceAbove_);
         if (bits_ & bitSpaceBelow) putCsshort(body, spaceBelow_);
         if (bits_ & bitLeftIndent) putCsshort(body, left_);
         if (bits_ & bitFirstIndent) putCsshort(body, first_);
@@ -134,7 +136,7 @@ private:
         commands_.insert(commands_.end(), bytes);
     }
     uint16_t bits_ = 0;
-    int spaceBelow_ = 0, left_ = 0, first_ = 0;
+    int spaceAbove_ = 0, spaceBelow_ = 0, left_ = 0, first_ = 0;
     std::vector<int> tabs_;
     std::vector<uint8_t> commands_, ld2_;
 };
@@ -205,7 +207,8 @@ std::vector<Record> blockRecords(const Block& b) {
     }
     case BlockKind::Subheading: {
         Paragraph p;
-        p.spaceBelow(paragraphGap);
+        p.spaceAbove(subheadingGap);
+        p.spaceBelow(itemGap);
         addSpans(p, b.spans, fontSubheading);
         emit(p);
         break;
