@@ -12,6 +12,7 @@ namespace {
 constexpr int defaultWindowX = 150;
 constexpr int defaultWindowY = 100;
 const char* const helpFileName = "orvanta.hlp";
+const char* const helpBoxTitle = "Orvanta Help";
 
 // The program path as the 128-byte buffer holds it: at most 127 characters.
 std::string boundedPath(const std::string& path) { return path.substr(0, pathBufferSize - 1); }
@@ -55,7 +56,29 @@ void buildHelpFilePath(App& app, const std::string& modulePath) {
     std::memcpy(app.state.helpFilePath, help.data(), std::min(help.size(), size_t(pathBufferSize - 1)));
 }
 
-void ShowHelp(App& app) { app.platform.dialogs.showHelp(app.state.helpFilePath); }
+bool ShowHelp(App& app) {
+    std::string file;
+    switch (app.platform.dialogs.showHelp(app.state.helpFilePath, file)) {
+    case HelpResult::Opened:
+        app.state.helpOpened = true;
+        return true;
+    case HelpResult::FileMissing:
+        app.platform.dialogs.messageBox(("The help file " + file + " is missing.").c_str(), helpBoxTitle,
+                                        BoxKind::PlainOk);
+        return false;
+    case HelpResult::ViewerMissing:
+        app.platform.dialogs.messageBox(("No program could be started to show the help file " + file + ".").c_str(),
+                                        helpBoxTitle, BoxKind::PlainOk);
+        return false;
+    }
+    return false;
+}
+
+void closeHelp(App& app) {
+    if (!app.state.helpOpened) return;
+    app.state.helpOpened = false;
+    app.platform.dialogs.closeHelp(app.state.helpFilePath);
+}
 
 int runPanel(App& app, int showCommand) {
     Window& window = app.platform.window;

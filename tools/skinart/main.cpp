@@ -6,6 +6,7 @@
 
 #include "artwork.h"
 #include "dib_writer.h"
+#include "face_map.h"
 #include "icon_writer.h"
 #include "png_export.h"
 #include "quantize.h"
@@ -17,7 +18,7 @@ constexpr int kIconSmall = 16;
 constexpr int kMaxScale = 16;
 
 struct Options {
-    std::string out, png, icon;
+    std::string out, png, icon, faceMap;
     int bpp = 8;
     int scale = 1;
     skinart::DibLayout layout;
@@ -32,12 +33,14 @@ void usage() {
                  "usage: skinart [--out FILE] [--bpp 1|4|8|16|24|32] [--header 40|108|124]\n"
                  "               [--top-down] [--bitfields] [--rgb555] [--shipped-colours]\n"
                  "               [--png FILE [--scale N] [--crop X,Y,W,H]] [--icon FILE]\n"
+                 "               [--face-map FILE]\n"
                  "  --out   write the 430 x 344 skin bitmap (8 bits per pixel by default)\n"
                  "  --header, --top-down  the info header size and row order of --out\n"
                  "  --bitfields  32 bits with colour masks; --rgb555  16 bits as 5-5-5 (else 5-6-5)\n"
                  "  --shipped-colours  16, 24 or 32 bits in the 256 colours of the 8-bit skin\n"
                  "  --png   also write a picture of it, blown up by --scale, cut to --crop\n"
-                 "  --icon  write the window icon (32 x 32 and 16 x 16)\n");
+                 "  --icon  write the window icon (32 x 32 and 16 x 16)\n"
+                 "  --face-map  write the face with its parts numbered and named (for the manual)\n");
 }
 
 bool parseCrop(const std::string& text, skinart::Rect& crop) {
@@ -62,6 +65,7 @@ bool parse(int argc, char** argv, Options& o) {
         if (arg == "--out") o.out = value;
         else if (arg == "--png") o.png = value;
         else if (arg == "--icon") o.icon = value;
+        else if (arg == "--face-map") o.faceMap = value;
         else if (arg == "--bpp") o.bpp = std::atoi(value.c_str());
         else if (arg == "--scale") o.scale = std::atoi(value.c_str());
         else if (arg == "--header") o.layout.infoHeaderSize = std::atoi(value.c_str());
@@ -75,7 +79,7 @@ bool parse(int argc, char** argv, Options& o) {
     if (header != skinart::kInfoHeaderSize && header != skinart::kV4HeaderSize &&
         header != skinart::kV5HeaderSize)
         return false;
-    const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty();
+    const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty() || !o.faceMap.empty();
     return bppOk && o.scale >= 1 && o.scale <= kMaxScale && anyOutput;
 }
 
@@ -113,7 +117,7 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
-    if (!o.out.empty() || !o.png.empty()) {
+    if (!o.out.empty() || !o.png.empty() || !o.faceMap.empty()) {
         const std::vector<uint32_t> rgb = skinart::drawSkinRgb();
         std::vector<uint32_t> shown;
         const std::vector<uint8_t> file = encodeSkin(rgb, o, shown);
@@ -124,6 +128,10 @@ int main(int argc, char** argv) {
         if (!o.png.empty() &&
             !skinart::writePng(o.png, shown, skinart::kSkinWidth, o.crop, o.scale)) {
             std::fprintf(stderr, "skinart: cannot write %s\n", o.png.c_str());
+            return 1;
+        }
+        if (!o.faceMap.empty() && !skinart::writeFaceMap(o.faceMap, shown)) {
+            std::fprintf(stderr, "skinart: cannot write %s\n", o.faceMap.c_str());
             return 1;
         }
     }
