@@ -13,7 +13,7 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: orvanta_remote station N | volume up|down | mute on|off\n");
+    std::fputs("usage: orvanta_remote station N | volume up|down | mute on|off\n", stderr);
     return 2;
 }
 
@@ -48,12 +48,12 @@ int main(int argc, char** argv) {
     if (argc != 3 || !commandFor(argv[1], argv[2], &name, &wParam)) return usage();
     HWND panel = FindWindowA("OrvantaWClass", nullptr);
     if (!panel) {
-        std::fprintf(stderr, "orvanta_remote: no panel is running\n");
+        std::fputs("orvanta_remote: no panel is running\n", stderr);
         return 1;
     }
     UINT message = RegisterWindowMessageA(name);
     if (message == 0 || !PostMessageA(panel, message, wParam, 0)) {
-        std::fprintf(stderr, "orvanta_remote: the message could not be sent\n");
+        std::fputs("orvanta_remote: the message could not be sent\n", stderr);
         return 1;
     }
     return 0;
