@@ -1,6 +1,6 @@
 // A portable INI store that behaves as the Windows profile functions do:
 // names compare without regard to case, reads are cut at 18 characters,
-// writing no value removes the key. Writes go through a temporary file and an
+// writing no value removes the key (every line of it in its section). Writes go through a temporary file and an
 // atomic rename, so a crash never leaves a truncated file.
 #pragma once
 
