@@ -5,6 +5,7 @@
 #include "settings/profile_store.h"
 
 #include <cctype>
+#include <sys/stat.h>
 #include <cstdio>
 #include <random>
 #include <string_view>
@@ -165,6 +166,10 @@ std::string tempPathFor(const std::string& path) {
 // Writes content to a temporary file beside path and renames it over path,
 // so the settings file is either the old one or the new one, never a part.
 void replaceFile(const std::string& path, const std::string& content) {
+    // A settings file the user made read-only stays as it is, as on Windows,
+    // even where the rename could replace it (a writable folder, or root).
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return;
     const std::string temp = tempPathFor(path);
     std::FILE* out = std::fopen(temp.c_str(), "wb");
     if (!out) return;
