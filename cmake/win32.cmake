@@ -72,3 +72,9 @@ add_test(NAME exe_size_and_imports_panel
 add_test(NAME exe_size_and_imports_remote
   COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check_binary.sh $<TARGET_FILE:orvanta_remote> ${ORVANTA_REMOTE_LIMIT}
     "KERNEL32.DLL MSVCRT.DLL USER32.DLL" ${ORVANTA_OBJDUMP})
+
+# The yardstick for the start-up figure of scripts/figures.sh: a bare window
+# of the panel's size.
+add_executable(trivial_window WIN32 tools/trivial_window/trivial_window.cpp)
+target_compile_options(trivial_window PRIVATE ${ORVANTA_SIZE_OPTIONS})
+target_link_options(trivial_window PRIVATE -static -static-libgcc -static-libstdc++ ${ORVANTA_SIZE_LINK_OPTIONS})

@@ -10,7 +10,8 @@
 #   FUZZ_OUT      build and corpus folder (default build/fuzz)
 #   FUZZ_SEED     libFuzzer's random seed (default 1, so runs repeat)
 # Inputs that take long (the 1 MB settings file) are picked less often
-# (-entropic_scale_per_exec_time), so short runs still cover much.
+# (-entropic_scale_per_exec_time), so short runs still cover much; under the
+# sanitizers such an input takes seconds, so only a minute counts as a hang.
 # A crashing input that libFuzzer writes (crash-*, in FUZZ_OUT/TARGET) is to
 # be kept under fuzz/regressions/TARGET once the fault is fixed.
 set -euo pipefail
@@ -62,5 +63,5 @@ for target in "${targets[@]}"; do
 
   echo "== $target: fuzzing for $seconds s"
   (cd "$work" && "$work/fuzz" -max_total_time="$seconds" -seed="$seed" -max_len="$max_len" \
-    -timeout=10 -rss_limit_mb=2048 -entropic_scale_per_exec_time=1 -print_final_stats=1 "$work/corpus" "$work/seeds")
+    -timeout=60 -rss_limit_mb=2048 -entropic_scale_per_exec_time=1 -print_final_stats=1 "$work/corpus" "$work/seeds")
 done
