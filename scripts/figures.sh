@@ -13,6 +13,7 @@
 # Builds what it needs (build/native, build/figures/release, build/win32) and
 # runs Wine on its own Xvfb with its own prefix (build/figures/prefix).
 set -euo pipefail
+trap 'echo "figures: failed at line $LINENO" >&2' ERR
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 out=$repo/build/figures
@@ -81,8 +82,11 @@ for n in $(seq 150 199); do
   kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
 done
 [ -n "$xvfb_pid" ] || { echo "figures: could not start Xvfb"; exit 1; }
-[ -f "$WINEPREFIX/system.reg" ] || timeout 300 wineboot -i > "$out/wineboot.log" 2>&1
-wineserver -p  # stays up between the runs: one warm Wine
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  timeout 300 wineboot -i > "$out/wineboot.log" 2>&1 || { tail "$out/wineboot.log"; echo "figures: wineboot failed"; exit 1; }
+  timeout 60 wineserver -w || true
+fi
+wineserver -p || true  # stays up between the runs: one warm Wine
 app=$WINEPREFIX/drive_c/Orvanta
 mkdir -p "$app"
 cp "$win/orvanta.exe" "$win/text.dat" "$win/trivial_window.exe" "$app/"
@@ -94,9 +98,10 @@ measure() {
   settings
   local line
   line=$(cd "$app" && "$out/first_paint" "$1" 1500 60000 wine "C:\\Orvanta\\$2") || return 1
+  echo "$1 $line" >> "$out/first_paint.log"
   sed -n 's/.*paint_ms=\([0-9.]*\).*/\1/p' <<<"$line" >> "$out/$1.ms"
 }
-rm -f "$out/Orvanta.ms" "$out/Trivial.ms"
+rm -f "$out/Orvanta.ms" "$out/Trivial.ms" "$out/first_paint.log"
 measure Orvanta orvanta.exe && measure Trivial trivial_window.exe  # warm-up, not counted
 rm -f "$out/Orvanta.ms" "$out/Trivial.ms"
 for _ in $(seq "$runs"); do
@@ -121,7 +126,7 @@ settings
 panel_pid=$!
 sleep 5
 server_pid=""
-for p in $(pgrep -x wineserver || true); do
+for p in $(pgrep wineserver || true); do
   if tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then server_pid=$p; fi
 done
 hz=$(getconf CLK_TCK)
