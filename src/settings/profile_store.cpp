@@ -1,11 +1,12 @@
 // A portable INI store with the semantics of the Windows profile functions.
 // The whole file is read at every call, so edits made by others are seen.
 // Lines that are not understood are kept as they are and otherwise ignored;
-// a write changes only the bytes of the one line it concerns.
+// a write changes only the lines of the one key it concerns.
 #include "settings/profile_store.h"
 
-#include <cctype>
 #include <sys/stat.h>
+
+#include <cctype>
 #include <cstdio>
 #include <random>
 #include <string_view>
