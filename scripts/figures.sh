@@ -40,8 +40,9 @@ echo
 median() { sort -g "$1" | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # ---- 1. paint benchmarks
-echo "1. Paint benchmarks (headless back end, Release build, CPU time, median of 5 repetitions)"
-"$out/release/orvanta_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+echo "1. Paint benchmarks (headless back end, Release build, CPU time, median of 9 interleaved repetitions)"
+"$out/release/orvanta_bench" --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true \
   --benchmark_format=csv > "$out/bench.csv" 2> "$out/bench.err"
 awk -F, '
   /_median"?,/ {
@@ -119,8 +120,8 @@ echo "    synthesizer and the status line, and the wipe of seven passes of 12 ms
 echo
 
 # ---- 3. idle CPU and peak memory
-# cpu_ticks PID: user + system clock ticks of the process.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# cpu_ns PID: nanoseconds on the CPU of all threads of the process so far.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ t += $1 } END { printf "%.0f\n", t }'; }
 settings
 (cd "$app" && exec wine 'C:\Orvanta\orvanta.exe') > "$out/idle.log" 2>&1 &
 panel_pid=$!
@@ -129,20 +130,19 @@ server_pid=""
 for p in $(pgrep wineserver || true); do
   if tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then server_pid=$p; fi
 done
-hz=$(getconf CLK_TCK)
-panel_before=$(cpu_ticks "$panel_pid")
-server_before=$([ -n "$server_pid" ] && cpu_ticks "$server_pid" || echo 0)
+panel_before=$(cpu_ns "$panel_pid")
+server_before=$([ -n "$server_pid" ] && cpu_ns "$server_pid" || echo 0)
 sleep "$idle_seconds"
-panel_after=$(cpu_ticks "$panel_pid")
-server_after=$([ -n "$server_pid" ] && cpu_ticks "$server_pid" || echo 0)
+panel_after=$(cpu_ns "$panel_pid")
+server_after=$([ -n "$server_pid" ] && cpu_ns "$server_pid" || echo 0)
 peak_kb=$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$panel_pid/status")
 rss_kb=$(sed -n 's/^VmRSS:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$panel_pid/status")
 kill -9 "$panel_pid" 2>/dev/null; wait "$panel_pid" 2>/dev/null || true; panel_pid=""
 echo "3. The idle panel over $idle_seconds s (clock tick every 3 s), and its memory"
-awk -v t=$((panel_after - panel_before)) -v hz="$hz" -v s="$idle_seconds" \
-  'BEGIN { printf "   orvanta.exe CPU     %8.2f s  = %.2f %% of one core\n", t / hz, 100 * t / hz / s }'
-[ -n "$server_pid" ] && awk -v t=$((server_after - server_before)) -v hz="$hz" -v s="$idle_seconds" \
-  'BEGIN { printf "   wineserver CPU      %8.2f s  = %.2f %% of one core\n", t / hz, 100 * t / hz / s }'
+awk -v t=$((panel_after - panel_before)) -v s="$idle_seconds" \
+  'BEGIN { printf "   orvanta.exe CPU     %8.1f ms = %.3f %% of one core\n", t / 1e6, 100 * t / 1e9 / s }'
+[ -n "$server_pid" ] && awk -v t=$((server_after - server_before)) -v s="$idle_seconds" \
+  'BEGIN { printf "   wineserver CPU      %8.1f ms = %.3f %% of one core\n", t / 1e6, 100 * t / 1e9 / s }'
 printf '   peak memory         %8.1f MB  (resident now %.1f MB; the Wine process, Wine itself included)\n' \
   "$(awk -v k="$peak_kb" 'BEGIN { print k / 1024 }')" "$(awk -v k="$rss_kb" 'BEGIN { print k / 1024 }')"
 echo
