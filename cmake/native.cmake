@@ -88,3 +88,11 @@ if(benchmark_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/bench)
     endif()
   endif()
 endif()
+
+# The soak: random events with the simulated card and the panel's invariants
+# checked after each. The test runs a seeded 20,000 events; run
+# ORVANTA_SOAK_EVENTS=250000 build/native/orvanta_soak by hand for a long run.
+add_executable(orvanta_soak tests/soak/soak.cpp tests/panel_fixture.cpp)
+target_link_libraries(orvanta_soak PRIVATE orvanta_headless)
+add_test(NAME soak_20000_events COMMAND orvanta_soak --seed 1 --events 20000)
+set_tests_properties(soak_20000_events PROPERTIES TIMEOUT 600)

@@ -10,7 +10,7 @@ packages=(
   libcairo2-dev fonts-dejavu-core
   mingw-w64 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine32 wine64
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick libx11-dev
 )
 
 need_i386=0

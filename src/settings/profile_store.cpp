@@ -1,14 +1,14 @@
 // A portable INI store with the semantics of the Windows profile functions.
 // The whole file is read at every call, so edits made by others are seen.
 // Lines that are not understood are kept as they are and otherwise ignored;
-// a write changes only the bytes of the one line it concerns.
+// a write changes only the lines of the one key it concerns.
 #include "settings/profile_store.h"
+
+#include <sys/stat.h>
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -75,8 +75,9 @@ void classify(Line& line, std::string_view text) {
     line.value = unquote(trim(t.substr(eq + 1)));
 }
 
-std::vector<Line> splitLines(const std::string& content) {
-    std::vector<Line> lines;
+// Calls visit with each line in turn until it returns false.
+template <typename Visit>
+void scanLines(const std::string& content, Visit visit) {
     const std::string_view all(content);
     size_t pos = 0;
     while (pos < all.size()) {
@@ -90,19 +91,30 @@ std::vector<Line> splitLines(const std::string& content) {
             line.end = nl + 1;
         }
         classify(line, all.substr(line.begin, line.textEnd - line.begin));
-        lines.push_back(line);
+        if (!visit(line)) return;
         pos = line.end;
     }
+}
+
+std::vector<Line> splitLines(const std::string& content) {
+    std::vector<Line> lines;
+    scanLines(content, [&lines](const Line& line) {
+        lines.push_back(line);
+        return true;
+    });
     return lines;
 }
 
 bool readFile(const std::string& path, std::string& content) {
-    std::ifstream in(path, std::ios::binary);
+    std::FILE* in = std::fopen(path.c_str(), "rb");
     if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    content = buffer.str();
-    return true;
+    content.clear();
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) content.append(buffer, n);
+    const bool ok = !std::ferror(in);
+    std::fclose(in);
+    return ok;
 }
 
 // Where a section's lines are: its header and one past its last line.
@@ -147,24 +159,25 @@ bool writableName(const char* name, bool isSection) {
 
 std::string tempPathFor(const std::string& path) {
     static std::mt19937 generator{std::random_device{}()};
-    std::ostringstream name;
-    name << path << ".tmp" << std::hex << generator();
-    return name.str();
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".tmp%08x", unsigned(generator()));
+    return path + suffix;
 }
 
 // Writes content to a temporary file beside path and renames it over path,
 // so the settings file is either the old one or the new one, never a part.
 void replaceFile(const std::string& path, const std::string& content) {
+    // A settings file the user made read-only stays as it is, as on Windows,
+    // even where the rename could replace it (a writable folder, or root).
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return;
     const std::string temp = tempPathFor(path);
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return;
-        out.write(content.data(), std::streamsize(content.size()));
-        out.close();
-        if (!out) {
-            std::remove(temp.c_str());
-            return;
-        }
+    std::FILE* out = std::fopen(temp.c_str(), "wb");
+    if (!out) return;
+    const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
+    if (std::fclose(out) != 0 || !written) {
+        std::remove(temp.c_str());
+        return;
     }
     if (std::rename(temp.c_str(), path.c_str()) == 0) return;
 #ifdef _WIN32
@@ -192,12 +205,20 @@ std::string ProfileStore::readText(const char* section, const char* key, const c
     std::string result = def ? def : "";
     std::string content;
     if (section && key && readFile(path_, content)) {
-        const std::vector<Line> lines = splitLines(content);
-        const SectionSpan span = findSection(lines, section);
-        if (span.found) {
-            const size_t at = findKey(lines, span, key);
-            if (at < lines.size()) result = std::string(lines[at].value);
-        }
+        // Only the first section of the name counts; the scan ends with it.
+        bool inSection = false;
+        scanLines(content, [&](const Line& line) {
+            if (line.kind == LineKind::Section) {
+                if (inSection) return false;
+                inSection = sameName(line.name, section);
+                return true;
+            }
+            if (inSection && line.kind == LineKind::Key && sameName(line.name, key)) {
+                result = std::string(line.value);
+                return false;
+            }
+            return true;
+        });
     }
     // Values reach the panel as C strings: an embedded NUL ends them.
     const size_t nul = result.find('\0');
@@ -244,7 +265,16 @@ void ProfileStore::writeString(const char* section, const char* key, const char*
     std::string updated;
     if (!value) {
         if (at >= lines.size()) return;  // nothing to remove
-        updated = splice(content, lines[at].begin, lines[at].end, "");
+        // Every line of the key in the section goes: a second "MUTE=1" left
+        // behind would otherwise read as the value after the removal.
+        updated.reserve(content.size());
+        size_t kept = 0;
+        for (size_t i = at; i < span.end; ++i) {
+            if (lines[i].kind != LineKind::Key || !sameName(lines[i].name, key)) continue;
+            updated.append(content, kept, lines[i].begin - kept);
+            kept = lines[i].end;
+        }
+        updated.append(content, kept, std::string::npos);
     } else if (at < lines.size()) {
         // Keeps the key's spelling and the line's own line end.
         updated = splice(content, lines[at].begin, lines[at].textEnd, std::string(lines[at].name) + "=" + text);

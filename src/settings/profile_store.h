@@ -1,7 +1,8 @@
 // A portable INI store that behaves as the Windows profile functions do:
 // names compare without regard to case, reads are cut at 18 characters,
-// writing no value removes the key. Writes go through a temporary file and an
-// atomic rename, so a crash never leaves a truncated file.
+// writing no value removes the key (every line of it in its section). Writes
+// go through a temporary file and an atomic rename, so a crash never leaves a
+// truncated file; a read-only settings file is left as it is.
 #pragma once
 
 #include <string>

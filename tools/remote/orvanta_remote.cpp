@@ -14,7 +14,7 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: orvanta_remote station N | volume up|down | mute on|off | status\n");
+    std::fputs("usage: orvanta_remote station N | volume up|down | mute on|off | status\n", stderr);
     return 2;
 }
 
@@ -51,10 +51,12 @@ int printStatus(HWND panel) {
     DWORD_PTR kind = 0;
     UINT message = RegisterWindowMessageA("TQ_CARD");
     if (message == 0 || !SendMessageTimeoutA(panel, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &kind)) {
-        std::fprintf(stderr, "orvanta_remote: the panel did not answer\n");
+        std::fputs("orvanta_remote: the panel did not answer\n", stderr);
         return 1;
     }
-    std::printf("card: %s\n", kind < sizeof kinds / sizeof *kinds ? kinds[kind] : "unknown");
+    std::fputs("card: ", stdout);
+    std::fputs(kind < sizeof kinds / sizeof *kinds ? kinds[kind] : "unknown", stdout);
+    std::fputs("\n", stdout);
     return 0;
 }
 
@@ -65,13 +67,13 @@ int main(int argc, char** argv) {
     if (!status && (argc != 3 || !commandFor(argv[1], argv[2], &name, &wParam))) return usage();
     HWND panel = FindWindowA("OrvantaWClass", nullptr);
     if (!panel) {
-        std::fprintf(stderr, "orvanta_remote: no panel is running\n");
+        std::fputs("orvanta_remote: no panel is running\n", stderr);
         return 1;
     }
     if (status) return printStatus(panel);
     UINT message = RegisterWindowMessageA(name);
     if (message == 0 || !PostMessageA(panel, message, wParam, 0)) {
-        std::fprintf(stderr, "orvanta_remote: the message could not be sent\n");
+        std::fputs("orvanta_remote: the message could not be sent\n", stderr);
         return 1;
     }
     return 0;
