@@ -52,6 +52,9 @@ wait_until 5 setting_is STATION 5 || fail "STATION is '$(setting STATION)', expe
 note "preset key 5: $(last_transfer), STATION=$(setting STATION)"
 
 [ -x "$ORVANTA_BUILD/orvanta_remote.exe" ] || fail "orvanta_remote.exe is missing"
+status=$(wine "$ORVANTA_BUILD/orvanta_remote.exe" status 2>>"$TEST_DIR/wine.log" | tr -d '\r')
+[ "$status" = "card: the simulated card" ] || fail "orvanta_remote status printed '$status'"
+note "remote status: $status"
 remote mute off || fail "orvanta_remote mute off failed"
 wait_until 10 transfer_is "T 3988 85" || fail "remote mute off: last transfer '$(last_transfer)'"
 transfers=$(tr -d '\r' < "$TRACE" | grep -c '^T ')
