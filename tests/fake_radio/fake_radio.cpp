@@ -6,7 +6,7 @@
 //   FAKE_RADIO_PATH      the device path it answers for (default /dev/orvanta-fake-radio)
 //   FAKE_RADIO_STATIONS  comma-separated MHz with a signal (default 98.1,104.6)
 //   FAKE_RADIO_LOG       a file that gets one line per setting the device
-//                        received: "FREQ <62.5 kHz units>", "MUTE 0|1", "VOLUME n"
+//                        received: "FREQ <62.5 Hz units>", "MUTE 0|1", "VOLUME n"
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <linux/videodev2.h>
@@ -24,8 +24,10 @@
 
 namespace {
 
-constexpr uint32_t rangeLow = 1400;   // 87.5 MHz in 62.5 kHz
-constexpr uint32_t rangeHigh = 1728;  // 108 MHz
+// Frequencies in 62.5 Hz (V4L2_TUNER_CAP_LOW), fine enough for the 25 kHz grid.
+constexpr double unitsPerMHz = 16000.0;
+constexpr uint32_t rangeLow = 1400000;   // 87.5 MHz
+constexpr uint32_t rangeHigh = 1728000;  // 108 MHz
 constexpr int volumeMax = 15;
 
 struct Radio {
@@ -55,7 +57,7 @@ void logLine(const char* format, long value) {
 uint16_t signalAt(uint32_t units) {
     const char* list = std::getenv("FAKE_RADIO_STATIONS");
     std::string text = list ? list : "98.1,104.6";
-    const double mhz = units / 16.0;
+    const double mhz = units / unitsPerMHz;
     size_t pos = 0;
     while (pos < text.size()) {
         size_t comma = text.find(',', pos);
@@ -92,7 +94,7 @@ int radioIoctl(unsigned long request, void* arg) {
         auto* t = static_cast<v4l2_tuner*>(arg);
         if (t->index != 0) return fail(EINVAL);
         t->type = V4L2_TUNER_RADIO;
-        t->capability = V4L2_TUNER_CAP_STEREO;
+        t->capability = V4L2_TUNER_CAP_STEREO | V4L2_TUNER_CAP_LOW;
         t->rangelow = rangeLow;
         t->rangehigh = rangeHigh;
         t->signal = signalAt(radio.frequency);
