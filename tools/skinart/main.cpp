@@ -17,7 +17,7 @@ constexpr int kIconSmall = 16;
 constexpr int kMaxScale = 16;
 
 struct Options {
-    std::string out, png, icon;
+    std::string out, png, icon, iconPng, iconSource;
     int bpp = 8;
     int scale = 1;
     skinart::Rect crop{0, 0, skinart::kSkinWidth, skinart::kSkinHeight};
@@ -26,10 +26,13 @@ struct Options {
 void usage() {
     std::fprintf(stderr,
                  "usage: skinart [--out FILE] [--bpp 1|4|8|24] [--png FILE [--scale N]\n"
-                 "               [--crop X,Y,W,H]] [--icon FILE]\n"
+                 "               [--crop X,Y,W,H]] [--icon FILE] [--icon-png FILE]\n"
+                 "               [--icon-source FILE]\n"
                  "  --out   write the 430 x 344 skin bitmap (8 bits per pixel by default)\n"
                  "  --png   also write a picture of it, blown up by --scale, cut to --crop\n"
-                 "  --icon  write the window icon (32 x 32 and 16 x 16)\n");
+                 "  --icon  write the window icon (32 x 32 and 16 x 16)\n"
+                 "  --icon-png     write the 32 x 32 icon as a PNG with alpha\n"
+                 "  --icon-source  write the 32 x 32 icon as a C++ array of 0xAARRGGBB\n");
 }
 
 bool parseCrop(const std::string& text, skinart::Rect& crop) {
@@ -50,6 +53,8 @@ bool parse(int argc, char** argv, Options& o) {
         if (arg == "--out") o.out = value;
         else if (arg == "--png") o.png = value;
         else if (arg == "--icon") o.icon = value;
+        else if (arg == "--icon-png") o.iconPng = value;
+        else if (arg == "--icon-source") o.iconSource = value;
         else if (arg == "--bpp") o.bpp = std::atoi(value.c_str());
         else if (arg == "--scale") o.scale = std::atoi(value.c_str());
         else if (arg == "--crop") {
@@ -57,7 +62,8 @@ bool parse(int argc, char** argv, Options& o) {
         } else return false;
     }
     const bool bppOk = o.bpp == 1 || o.bpp == 4 || o.bpp == 8 || o.bpp == 24;
-    const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty();
+    const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty() ||
+                           !o.iconPng.empty() || !o.iconSource.empty();
     return bppOk && o.scale >= 1 && o.scale <= kMaxScale && anyOutput;
 }
 
@@ -106,6 +112,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "skinart: cannot write %s\n", o.icon.c_str());
             return 1;
         }
+    }
+    if (!o.iconPng.empty() && !skinart::writeIconPng(o.iconPng, skinart::drawEmblem(kIconLarge))) {
+        std::fprintf(stderr, "skinart: cannot write %s\n", o.iconPng.c_str());
+        return 1;
+    }
+    if (!o.iconSource.empty() &&
+        !skinart::writeIconSource(o.iconSource, skinart::drawEmblem(kIconLarge))) {
+        std::fprintf(stderr, "skinart: cannot write %s\n", o.iconSource.c_str());
+        return 1;
     }
     return 0;
 }
