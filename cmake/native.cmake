@@ -42,3 +42,6 @@ if(benchmark_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/bench)
     endif()
   endif()
 endif()
+
+# The native Linux program (SDL2) and its remote control.
+include(${CMAKE_SOURCE_DIR}/cmake/sdl2.cmake)
