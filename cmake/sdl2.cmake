@@ -12,6 +12,9 @@ target_link_libraries(orvanta_remote_protocol PUBLIC Threads::Threads)
 add_executable(orvanta-remote tools/remote/orvanta_remote_posix.cpp)
 target_link_libraries(orvanta-remote PRIVATE orvanta_remote_protocol)
 
+# Test helper: raw bytes and silent crowds for the socket (end-to-end tests).
+add_executable(orvanta_socket_probe tools/remote/socket_probe.cpp)
+
 find_package(SDL2 QUIET)
 if(NOT SDL2_FOUND)
   message(WARNING "SDL2 not found (Debian: libsdl2-dev): the native program orvanta is not built")

@@ -81,24 +81,47 @@ bool serveClient(Client& c, const Server::Deliver& deliver) {
     }
 }
 
+// A listening socket at path, made under a temporary name, given mode 0600
+// and renamed over path; -1 on failure.
+int listenAt(const std::string& path) {
+    const std::string temporary = path + "." + std::to_string(getpid()) + ".new";
+    sockaddr_un addr{};
+    if (!fillAddress(temporary, addr)) return -1;
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    unlink(temporary.c_str());
+    const bool ok = bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+                    chmod(temporary.c_str(), 0600) == 0 && listen(fd, backlog) == 0 &&
+                    rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        unlink(temporary.c_str());
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// True when a server accepts connections at path.
+bool someoneListens(const std::string& path) {
+    sockaddr_un addr{};
+    if (!fillAddress(path, addr)) return false;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool listening = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    close(fd);
+    return listening;
+}
+
 }  // namespace
 
 bool Server::start(const std::string& path, Deliver deliver) {
     if (running() || path.empty()) return false;
-    const std::string temporary = path + "." + std::to_string(getpid()) + ".new";
-    sockaddr_un addr{};
-    if (!fillAddress(temporary, addr)) return false;
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    unlink(temporary.c_str());
-    bool ok = bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-              chmod(temporary.c_str(), 0600) == 0 && listen(fd, backlog) == 0 &&
-              rename(temporary.c_str(), path.c_str()) == 0;
     int pipeFds[2] = {-1, -1};
-    if (ok) ok = pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) == 0;
-    if (!ok) {
-        unlink(temporary.c_str());
-        close(fd);
+    if (pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) return false;
+    const int fd = listenAt(path);
+    if (fd < 0) {
+        close(pipeFds[0]);
+        close(pipeFds[1]);
         return false;
     }
     listenFd_ = fd;
@@ -125,6 +148,15 @@ void Server::stop() {
     listenFd_ = wakeRead_ = wakeWrite_ = -1;
 }
 
+void Server::reclaimIfOrphaned() {
+    if (inodeOf(path_) == socketInode_ || someoneListens(path_)) return;
+    const int fd = listenAt(path_);
+    if (fd < 0) return;
+    close(listenFd_);
+    listenFd_ = fd;
+    socketInode_ = inodeOf(path_);
+}
+
 void Server::run() {
     std::vector<Client> clients;
     std::vector<pollfd> fds;
@@ -134,13 +166,20 @@ void Server::run() {
             for (Client& c : clients) close(c.fd);
         }
     } closeAll{clients};
+    int64_t lastReclaimCheck = nowMs();
     for (;;) {
         fds.assign({pollfd{wakeRead_, POLLIN, 0}, pollfd{listenFd_, POLLIN, 0}});
-        int64_t now = nowMs(), wait = -1;
+        int64_t now = nowMs();
+        if (now - lastReclaimCheck >= reclaimCheckMs) {
+            reclaimIfOrphaned();
+            lastReclaimCheck = now;
+            fds[1].fd = listenFd_;
+        }
+        int64_t wait = std::max<int64_t>(0, lastReclaimCheck + reclaimCheckMs - now);
         for (const Client& c : clients) {
             fds.push_back(pollfd{c.fd, POLLIN, 0});
             const int64_t left = std::max<int64_t>(0, c.lastActive + idleLimitMs - now);
-            wait = wait < 0 ? left : std::min(wait, left);
+            wait = std::min(wait, left);
         }
         if (poll(fds.data(), fds.size(), int(wait)) < 0 && errno != EINTR) return;
         if (fds[0].revents) return;  // stop() asked

@@ -23,6 +23,7 @@ public:
 
     static constexpr int maxClients = 16;
     static constexpr int idleLimitMs = 2000;
+    static constexpr int reclaimCheckMs = 2000;
 
     Server() = default;
     ~Server() { stop(); }
@@ -34,12 +35,15 @@ public:
     // the one of a panel still running) is replaced. False when it cannot
     // listen; the panel then runs without remote control.
     bool start(const std::string& path, Deliver deliver);
+    // While it runs, a server whose socket was replaced by another panel's
+    // takes the path back once nothing listens there any more (that panel died).
     // Ends the thread, closes every socket and removes path when it is still ours.
     void stop();
     bool running() const { return thread_.joinable(); }
 
 private:
     void run();
+    void reclaimIfOrphaned();
 
     Deliver deliver_;
     std::string path_;
