@@ -11,6 +11,10 @@ EXTRA_PIDS=()
 
 fail() {
   echo "FAIL: $*" >&2
+  if [ -n "$PANEL_PID" ]; then
+    if panel_running; then echo "  the panel (pid $PANEL_PID) still runs" >&2; else echo "  the panel has ended" >&2; fi
+  fi
+  echo "  windows: $(xwininfo -root -tree 2>/dev/null | grep -o '"[^"]*": ([^)]*) *[0-9x+-]*' | tr '\n' ' ')" >&2
   if [ -n "$TEST_DIR" ] && [ -s "$TEST_DIR/panel.log" ]; then
     echo "  last lines of the panel's output:" >&2
     tail -n 15 "$TEST_DIR/panel.log" | sed 's/^/    /' >&2
