@@ -70,7 +70,7 @@ peak_kb() {
 prefix_pids() {
   local p
   for p in /proc/[0-9]*; do
-    tr '\0' '\n' < "$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$1" && echo "${p#/proc/}"
+    { tr '\0' '\n' < "$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$1" && echo "${p#/proc/}"
   done
 }
 
@@ -105,8 +105,8 @@ poll_cost() {  # the time one poll takes, in ms
   echo $(($(now_ms) - t))
 }
 
-percent() {  # CPU ticks over the idle window as a percentage of one core
-  awk -v t="$1" -v c="$clk" -v s="$idle" 'BEGIN { printf "%.2f", t * 100 / c / s }'
+percent() {  # CPU ticks over the idle window: milliseconds, and the share of one core
+  awk -v t="$1" -v c="$clk" -v s="$idle" 'BEGIN { printf "%d ms = %.3f", t * 1000 / c, t * 100 / c / s }'
 }
 
 report() {  # report NAME STARTUP_MS POLLS TICKS_PROGRAM TICKS_ALL PEAK_PROGRAM PEAK_ALL
@@ -146,7 +146,7 @@ read -r w_start w_polls < <(first_full_paint "$start")
 mapfile -t helpers < <(prefix_pids "$WINEPREFIX")
 exe=""
 for p in "${helpers[@]}"; do
-  tr '\0' ' ' < "/proc/$p/cmdline" 2>/dev/null | grep -q 'orvanta\.exe' && exe=$p
+  { tr '\0' ' ' < "/proc/$p/cmdline"; } 2>/dev/null | grep -q 'orvanta\.exe' && exe=$p
 done
 t0=$(cpu_ticks "${exe:-$panel_pid}"); a0=$(cpu_ticks "${helpers[@]}")
 sleep "$idle"

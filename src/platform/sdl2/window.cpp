@@ -281,9 +281,10 @@ void SdlWindow::dispatchWindowEvent(const SDL_WindowEvent& e) {
 void SdlWindow::dispatch(const SDL_Event& e) {
     if (!app) return;
     if (e.type == remoteEvent_) return dispatchRemote(e.user);
-    const bool ours = window_ && e.window.windowID == SDL_GetWindowID(window_);
     switch (e.type) {
-    case SDL_WINDOWEVENT: if (ours) dispatchWindowEvent(e.window); break;
+    case SDL_WINDOWEVENT:
+        if (window_ && e.window.windowID == SDL_GetWindowID(window_)) dispatchWindowEvent(e.window);
+        break;
     case SDL_KEYDOWN:
         if (unsigned code = virtualKeyFor(e.key.keysym.scancode, e.key.keysym.sym)) onKeyDown(*app, code);
         break;
