@@ -103,7 +103,7 @@ wait_window() {
 
 # The panel window, once it shows.
 panel_window() {
-  wait_window Orvanta "${1:-20}"
+  wait_window Orvanta "${1:-30}"
 }
 
 # Sets X, Y, WIDTH, HEIGHT of window $1.

@@ -8,7 +8,7 @@ set -uo pipefail
 
 new_test
 start_panel
-id=$(panel_window) || fail "no window named Orvanta within 20 s"
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
 sleep 0.5  # the first paint's wipe
 window_geometry "$id"
 x0=$X y0=$Y

@@ -13,7 +13,7 @@ volume_pulsed() { [ "$(writes "W 88")" -gt "$1" ]; }
 new_test
 printf '[System]\nQuit=0\n' >> "$INI"
 start_panel
-id=$(panel_window) || fail "no window named Orvanta within 20 s"
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
 wait_until 10 transfer_is "T 3988 85" || fail "no start-up transfer in the trace"
 sleep 0.5
 

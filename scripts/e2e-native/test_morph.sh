@@ -19,7 +19,7 @@ click_and_settle() {
 
 new_test
 start_panel
-id=$(panel_window) || fail "no window named Orvanta within 20 s"
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
 stable_shot "$id" start >/dev/null || fail "screenshot failed"
 
 click_and_settle compact 5 60 367 82  # left handle

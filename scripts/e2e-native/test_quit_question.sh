@@ -7,7 +7,7 @@ set -uo pipefail
 
 new_test
 start_panel
-id=$(panel_window) || fail "no window named Orvanta within 20 s"
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
 wait_until 10 transfer_is "T 3988 85" || fail "no start-up transfer in the trace"
 xdotool key --window "$id" m
 wait_until 5 transfer_is "T 3988 25" || fail "M did not mute"

@@ -21,7 +21,7 @@ prompt() {
 new_test
 # A crashed panel leaves its socket behind.
 start_panel
-id=$(panel_window) || fail "no window named Orvanta within 20 s"
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
 wait_until 10 transfer_is "T 3988 85" || fail "no start-up transfer"
 wait_until 5 test -S "$SOCKET" || fail "no socket at $SOCKET"
 kill -9 "$PANEL_PID"; wait "$PANEL_PID" 2>/dev/null; PANEL_PID=""

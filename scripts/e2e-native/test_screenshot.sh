@@ -7,7 +7,7 @@ set -uo pipefail
 
 new_test
 start_panel
-id=$(panel_window) || fail "no window named Orvanta within 20 s"
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
 shot=$(stable_shot "$id" start) || fail "screenshot failed"
 same_as_render "$shot" start
 stop_all
@@ -15,7 +15,7 @@ stop_all
 new_test
 printf '[SYSTEM]\nSTYLE=1\n' >> "$INI"
 start_panel
-id=$(panel_window) || fail "no window named Orvanta within 20 s"
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
 wait_until 10 size_is "$id" 367 82 || fail "saved compact style: window is ${WIDTH}x${HEIGHT}"
 shot=$(stable_shot "$id" compact) || fail "screenshot failed"
 same_as_render "$shot" compact

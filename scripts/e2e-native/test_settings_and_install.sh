@@ -10,7 +10,7 @@ set -uo pipefail
 new_test
 printf '[Simulator]\r\nTRACE=%s\r\n[RadioStation]\r\nSTATION=3\r\nSTATION3=98.000000\r\n[SYSTEM]\r\nSTYLE=0\r\n' "$TRACE" > "$INI"
 start_panel
-id=$(panel_window) || fail "no window named Orvanta within 20 s"
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
 wait_until 10 transfer_is "T 4348 85" || fail "CRLF settings: first transfer '$(last_transfer)', expected 'T 4348 85'"
 note "settings with CRLF line ends: $(last_transfer)"
 xdotool key --window "$id" Right
@@ -21,7 +21,7 @@ stop_all
 new_test
 rm -rf "$XDG_CONFIG_HOME"
 start_panel
-id=$(panel_window) || fail "no window named Orvanta within 20 s"
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
 sleep 0.5
 xdotool key --window "$id" 2
 wait_until 5 setting_is STATION 2 || fail "no settings file after the first write"

@@ -9,7 +9,7 @@ set -uo pipefail
 new_test
 rm -rf "$XDG_CONFIG_HOME/orvanta"  # no settings at all: the simulated card without a trace
 start_panel
-id=$(panel_window) || fail "no window named Orvanta within 20 s"
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
 window_geometry "$id"
 note "window at ($X, $Y), $WIDTH x $HEIGHT"
 [ "$WIDTH" = 367 ] && [ "$HEIGHT" = 132 ] || fail "window is $WIDTH x $HEIGHT, expected 367 x 132"
@@ -25,7 +25,7 @@ stop_all
 # With a trace: one transfer at start-up.
 new_test
 start_panel
-panel_window >/dev/null || fail "no window named Orvanta within 20 s"
+panel_window >/dev/null || fail "no window named Orvanta within 30 s"
 wait_until 10 transfer_is "T 3988 85" || fail "first transfer '$(last_transfer)', expected 'T 3988 85'"
 sleep 0.5
 [ "$(transfers)" = 1 ] || fail "start-up tuned $(transfers) times"
