@@ -40,6 +40,9 @@ find_package(X11 QUIET)
 target_link_libraries(orvanta_sdl2 PUBLIC orvanta_core orvanta_remote_protocol SDL2::SDL2)
 if(X11_FOUND)
   target_link_libraries(orvanta_sdl2 PUBLIC X11::X11)  # the pointer position, asked of the server
+  # Times the first full paint for scripts/compare_native_wine.sh.
+  add_executable(orvanta_paintwatch tools/paintwatch/paintwatch.cpp)
+  target_link_libraries(orvanta_paintwatch PRIVATE X11::X11)
 endif()
 target_compile_definitions(orvanta_sdl2 PRIVATE
   ORVANTA_DATA_FROM_BIN="${ORVANTA_DATA_FROM_BIN}"

@@ -3,8 +3,8 @@
 # against orvanta.exe under Wine (build/win32/orvanta.exe), both with the
 # simulated card on their own Xvfb:
 #   start-up   from launch until the window shows the whole panel exactly as
-#              the headless back end draws it (clock masked); screenshots are
-#              polled, so the figure is good to about one poll (printed)
+#              the headless back end draws it (clock masked), watched every
+#              5 ms by orvanta_paintwatch
 #   idle CPU   CPU time used over IDLE_SECONDS (default 60) of an idle panel,
 #              for the program alone and, under Wine, with wineserver and the
 #              other processes of its prefix
@@ -18,8 +18,9 @@ idle=${IDLE_SECONDS:-60}
 native=$repo/build/native
 win32=$repo/build/win32
 render=$native/tools/headless_render/orvanta_render
+watch=$native/orvanta_paintwatch
 
-if [ ! -x "$native/orvanta" ] || [ ! -x "$render" ]; then
+if [ ! -x "$native/orvanta" ] || [ ! -x "$render" ] || [ ! -x "$watch" ]; then
   cmake --preset native >/dev/null && cmake --build --preset native -j2 >/dev/null || exit 1
 fi
 if [ ! -f "$win32/orvanta.exe" ]; then
@@ -77,32 +78,11 @@ prefix_pids() {
 # The expected panel: the headless drawing for default settings, clock masked.
 printf '' > "$work/empty.ini"
 "$render" --skin "$native/text.dat" --settings "$work/empty.ini" --out "$work/ref.ppm" || exit 1
-convert "$work/ref.ppm" -fill black -draw "rectangle 28,34 71,43" "$work/ref.png"
 
-# first_full_paint START_MS: polls the screen until the window at (150, 100)
-# shows the panel; prints "elapsed_ms polls".
+# first_full_paint START_MS: watches the screen (every 5 ms, orvanta_paintwatch)
+# until the window at (150, 100) shows the panel; prints "elapsed_ms looks".
 first_full_paint() {
-  local start=$1 polls=0 t
-  while :; do
-    t=$(now_ms)
-    polls=$((polls + 1))
-    if import -window root -crop 367x132+150+100 +repage "$work/shot.png" 2>/dev/null; then
-      convert "$work/shot.png" -fill black -draw "rectangle 28,34 71,43" "$work/shot-masked.png"
-      if [ "$(compare -metric AE "$work/shot-masked.png" "$work/ref.png" null: 2>&1)" = 0 ]; then
-        echo "$((t - start)) $polls"
-        return 0
-      fi
-    fi
-    [ $((t - start)) -gt 120000 ] && { echo "timeout $polls"; return 1; }
-  done
-}
-
-poll_cost() {  # the time one poll takes, in ms
-  local t=$(now_ms)
-  import -window root -crop 367x132+150+100 +repage "$work/cost.png" 2>/dev/null
-  convert "$work/cost.png" -fill black -draw "rectangle 28,34 71,43" "$work/cost-masked.png"
-  compare -metric AE "$work/cost-masked.png" "$work/ref.png" null: >/dev/null 2>&1
-  echo $(($(now_ms) - t))
+  "$watch" --ref "$work/ref.ppm" --at 150,100 --mask 28,34,44,10 --since "$1" --timeout 120000
 }
 
 percent() {  # CPU ticks over the idle window: milliseconds, and the share of one core
@@ -110,12 +90,11 @@ percent() {  # CPU ticks over the idle window: milliseconds, and the share of on
 }
 
 report() {  # report NAME STARTUP_MS POLLS TICKS_PROGRAM TICKS_ALL PEAK_PROGRAM PEAK_ALL
-  printf '%-22s start-up %6s ms (%s polls)  idle CPU %5s %% (with helpers %5s %%)  peak memory %6d kB (with helpers %6d kB)\n' \
+  printf '%-22s start-up %6s ms (%s looks)  idle CPU %5s %% (with helpers %5s %%)  peak memory %6d kB (with helpers %6d kB)\n' \
     "$1" "$2" "$3" "$(percent "$4")" "$(percent "$5")" "$6" "$7"
 }
 
 echo "compare: $(nproc) cores, $(uname -r), Xvfb on $DISPLAY, idle window $idle s"
-echo "compare: one screenshot poll takes about $(poll_cost) ms"
 
 # --- native ---
 mkdir -p "$work/native/config/orvanta" "$work/native/run" "$work/native/app"
