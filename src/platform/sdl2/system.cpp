@@ -103,8 +103,13 @@ void PosixFiles::close(int handle) {
 std::string dataFilePath(const std::string& executable) {
     const std::string own = folderOf(executable);
     const std::string candidates[] = {own, own + ORVANTA_DATA_FROM_BIN "/", ORVANTA_DATA_DIR "/"};
-    for (const std::string& folder : candidates)
-        if (isFile(folder + skinFileName)) return folder + pseudoProgramName;
+    for (const std::string& folder : candidates) {
+        if (!isFile(folder + skinFileName)) continue;
+        // Without "..": the panel's path buffers are short.
+        char resolved[PATH_MAX];
+        if (folder != own && realpath(folder.c_str(), resolved)) return std::string(resolved) + "/" + pseudoProgramName;
+        return folder + pseudoProgramName;
+    }
     return executable;
 }
 
