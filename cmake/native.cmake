@@ -3,6 +3,19 @@ file(GLOB ORVANTA_HEADLESS_SOURCES CONFIGURE_DEPENDS src/platform/headless/*.cpp
 add_library(orvanta_headless STATIC ${ORVANTA_HEADLESS_SOURCES})
 target_link_libraries(orvanta_headless PUBLIC orvanta_core)
 
+# The native program's cards on Linux: the V4L2 receiver and the port
+# through ioperm, behind a seam that tests replace.
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  file(GLOB ORVANTA_LINUX_CARD_SOURCES CONFIGURE_DEPENDS src/platform/linux/*.cpp)
+  add_library(orvanta_linux_card STATIC ${ORVANTA_LINUX_CARD_SOURCES})
+  target_link_libraries(orvanta_linux_card PUBLIC orvanta_core)
+  # The end-to-end suite's receiver: an LD_PRELOAD library that answers for one device path.
+  if(NOT ORVANTA_SANITIZE)
+    add_library(fake_radio SHARED tests/fake_radio/fake_radio.cpp)
+    target_link_libraries(fake_radio PRIVATE dl)
+  endif()
+endif()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/skinart/CMakeLists.txt)
   add_subdirectory(tools/skinart)
 endif()
@@ -17,6 +30,9 @@ add_executable(orvanta_tests ${ORVANTA_TEST_SOURCES})
 target_link_libraries(orvanta_tests PRIVATE orvanta_headless GTest::gtest_main)
 if(TARGET skinart_lib)
   target_link_libraries(orvanta_tests PRIVATE skinart_lib)
+endif()
+if(TARGET orvanta_linux_card)
+  target_link_libraries(orvanta_tests PRIVATE orvanta_linux_card)
 endif()
 target_compile_definitions(orvanta_tests PRIVATE ORVANTA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)

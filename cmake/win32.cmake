@@ -33,8 +33,12 @@ add_custom_command(OUTPUT ${cursor_files}
   COMMAND bash ${res_dir}/make_cursors.sh ${gen_dir}
   DEPENDS ${res_dir}/make_cursors.sh VERBATIM)
 add_custom_command(OUTPUT ${gen_dir}/orvanta_res.o
-  COMMAND ${ORVANTA_WINDRES} -I ${gen_dir} -i ${res_dir}/orvanta.rc -o ${gen_dir}/orvanta_res.o
-  DEPENDS ${res_dir}/orvanta.rc ${gen_dir}/orvanta.ico ${cursor_files} VERBATIM)
+  COMMAND ${ORVANTA_WINDRES} -I ${gen_dir} -I ${res_dir}
+          -DORVANTA_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+          -DORVANTA_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+          -DORVANTA_VERSION_PATCH=${PROJECT_VERSION_PATCH}
+          -i ${res_dir}/orvanta.rc -o ${gen_dir}/orvanta_res.o
+  DEPENDS ${res_dir}/orvanta.rc ${res_dir}/orvanta.manifest ${gen_dir}/orvanta.ico ${cursor_files} VERBATIM)
 
 file(GLOB ORVANTA_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
 add_custom_target(program_skin ALL DEPENDS ${CMAKE_BINARY_DIR}/text.dat)
@@ -52,3 +56,7 @@ add_test(NAME exe_import_export_tables
 # A small command-line remote control that sends the three registered messages.
 add_executable(orvanta_remote tools/remote/orvanta_remote.cpp)
 target_link_options(orvanta_remote PRIVATE -static -static-libgcc -static-libstdc++)
+
+# Test helper of the end-to-end suite: interrupts a drag as the system does.
+add_executable(take_capture tests/e2e_helper/take_capture.cpp)
+target_link_options(take_capture PRIVATE -static -static-libgcc -static-libstdc++)

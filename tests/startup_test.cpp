@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "panel_fixture.h"
 #include "shell/startup.h"
@@ -9,6 +11,11 @@
 
 namespace orv::test {
 namespace {
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 size_t indexOf(const std::vector<std::string>& log, const std::string& entry) {
     return size_t(std::find(log.begin(), log.end(), entry) - log.begin());
@@ -105,6 +112,64 @@ TEST(Startup, ClassOrWindowFailureEndsBeforeAnythingIsReadOrTouched) {
     EXPECT_EQ(noWindow.start(), 0);
     EXPECT_TRUE(noWindow.h.port.ops.empty());
     EXPECT_EQ(noWindow.s().presetIndex, 1);  // settings never read
+}
+
+TEST(Startup, CardIsOpenedOnlyOnceTheWindowExists) {
+    PanelFixture noWindow;
+    noWindow.h.window.failCreate = true;
+    noWindow.start();
+    EXPECT_EQ(noWindow.h.port.opens, 0);
+
+    PanelFixture f;
+    f.h.journalPortWrites();
+    f.start();
+    EXPECT_EQ(f.h.port.opens, 1);
+    const auto& log = f.h.window.log;
+    EXPECT_LT(indexOf(log, "create"), indexOf(log, "open card"));
+    EXPECT_LT(indexOf(log, "open card"), indexOf(log, "W C9"));
+}
+
+// A card that was named and cannot be had: its reason in an error box, and
+// the program ends before the settings are read or any is written.
+TEST(Startup, NamedCardThatCannotBeHadEndsBeforeAnySettingIsWritten) {
+    PanelFixture f;
+    f.h.port.refuseOpen = "No port access: install the port driver (inpout32.dll) or run on Windows 95/98/ME";
+    f.setting("RadioStation", "STATION", "7");
+    const std::string before = fileText(f.h.profile->path());
+    EXPECT_EQ(f.start(), 0);
+    ASSERT_EQ(f.h.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(f.h.dialogs.boxes[0].text, f.h.port.refuseOpen);
+    EXPECT_EQ(f.h.dialogs.boxes[0].title, "Error");
+    EXPECT_EQ(f.h.dialogs.boxes[0].kind, BoxKind::ErrorOk);
+    EXPECT_TRUE(f.h.port.ops.empty());
+    EXPECT_EQ(f.s().presetIndex, 1);
+    EXPECT_FALSE(f.h.window.exists);
+    EXPECT_FALSE(f.h.window.shown);
+    EXPECT_EQ(fileText(f.h.profile->path()), before);
+}
+
+// With a second monitor the desktop reaches beyond the primary screen.
+TEST(Startup, PositionOnAnyMonitorStaysAndBeyondAllIsReset) {
+    const struct {
+        Rect desktop;
+        const char *x, *y;
+        int expectX, expectY;
+    } cases[] = {
+        {{0, 0, 2944, 1080}, "2500", "900", 2500, 900},     // second monitor to the right
+        {{0, 0, 2944, 1080}, "2945", "900", 150, 100},      // beyond it
+        {{-1920, 0, 1024, 1080}, "-1500", "300", -1500, 300}, // monitor to the left
+        {{0, -1200, 1920, 1080}, "300", "1081", 150, 100},
+        {{0, 0, 0, 0}, "1025", "700", 150, 100},            // no virtual screen: the primary one
+    };
+    for (const auto& c : cases) {
+        PanelFixture f;
+        f.h.window.desktop = c.desktop;
+        f.setting("Position", "X", c.x);
+        f.setting("Position", "Y", c.y);
+        f.start();
+        EXPECT_EQ(f.s().windowX, c.expectX) << c.x;
+        EXPECT_EQ(f.s().windowY, c.expectY) << c.y;
+    }
 }
 
 TEST(Startup, HelpPathSitsBesideTheProgram) {

@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "panel/buttons.h"
+#include "panel/keyboard.h"
+#include "settings/settings.h"
+#include "tuner/frequency.h"
 #include "tuner/tuner.h"
 
 namespace orv {
@@ -52,13 +58,66 @@ protected:
     App app;
 };
 
-TEST(DividerTest, FollowsSinglePrecisionAndTruncatesTowardZero) {
+// The card is tuned to what the readout shows: 98.1 (the float 98.0999985)
+// is divider 4352, and below 88 MHz nothing rounds the other way.
+TEST(DividerTest, FollowsTheShownFrequency) {
     const struct {
         float mhz;
         int32_t divider;
-    } table[] = {{87.0f, 3908},   {87.025f, 3910}, {88.0f, 3948},   {89.3f, 4000},  {98.1f, 4351},
-                 {100.0f, 4428},  {100.1f, 4431},  {107.9f, 4744},  {108.0f, 4748}};
+    } table[] = {{87.0f, 3908},   {87.025f, 3909}, {88.0f, 3948},   {89.3f, 4000},  {98.1f, 4352},
+                 {100.0f, 4428},  {100.1f, 4432},  {107.9f, 4744},  {108.0f, 4748}, {98.11f, 4352},
+                 {98.12f, 4352},  {98.125f, 4353}, {87.5f, 3928},   {0.0f, 428}};
     for (const auto& row : table) EXPECT_EQ(dividerFor(row.mhz), row.divider) << row.mhz;
+}
+
+// divider x 25 kHz - 10.7 MHz is the shown frequency cut to 25 kHz.
+void expectCardPlaysTheReadout(float f, const char* walk) {
+    const int64_t shown = shownKiloHertz(frequencyDigits(f));
+    EXPECT_EQ(int64_t(dividerFor(f)) * 25 - 10700, shown - shown % 25) << walk << " at " << f;
+}
+
+TEST(DividerTest, EveryStepAcrossTheBandTunesWhatTheReadoutShows) {
+    const float bottom = 87.0f;
+    const struct {
+        const char* name;
+        float start;
+        int direction;
+        float (*step)(float, float, int);
+        int dividerStep;
+    } walks[] = {{"fine up", bottom, 1, fineStep, 1},
+                 {"fine down", upperBandEdge, -1, fineStep, -1},
+                 {"coarse key up", bottom, 1, coarseKeyStep, 4},
+                 {"coarse key down", upperBandEdge, -1, coarseKeyStep, -4},
+                 {"coarse button up", bottom, 1, coarseGridStep, 4},
+                 {"coarse button down", upperBandEdge, -1, coarseGridStep, -4}};
+    for (const auto& w : walks) {
+        float f = w.start;
+        int steps = 0;
+        for (;;) {
+            expectCardPlaysTheReadout(f, w.name);
+            const float next = w.step(f, bottom, w.direction);
+            if ((w.direction > 0) != (next > f)) break;  // wrapped round the band
+            EXPECT_EQ(dividerFor(next) - dividerFor(f), w.dividerStep) << w.name << " from " << f;
+            f = next;
+            ++steps;
+        }
+        EXPECT_EQ(steps, 840 / std::abs(w.dividerStep)) << w.name;
+    }
+}
+
+TEST(DividerTest, PresetValuesWrittenWithPercentFTuneTheirFrequency) {
+    const struct {
+        float mhz;
+        int32_t divider;
+    } presets[] = {{87.5f, 3928},  {89.3f, 4000},    {98.1f, 4352}, {101.3f, 4480},
+                   {104.6f, 4612}, {107.975f, 4747}, {108.0f, 4748}};
+    for (const auto& p : presets) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%f", double(p.mhz));
+        const float stored = parseFrequency(text);
+        EXPECT_EQ(dividerFor(stored), p.divider) << text;
+        expectCardPlaysTheReadout(stored, text);
+    }
 }
 
 TEST(DividerTest, ValuesThatAreNoFrequencySaturateInsteadOfOverflowing) {

@@ -270,3 +270,69 @@ TEST(Close, NothingDrawsAfterThePanelHasClosed) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// A drag outlined at 50, 20 from where it started.
+struct Dragging : Started {
+    Dragging() {
+        press(214, 25);  // the gap in the top row
+        move(264, 45);
+    }
+    bool screenClean() const {
+        for (uint32_t p : h.display.screen)
+            if (p != 0) return false;
+        return true;
+    }
+};
+
+TEST(DragEnd, LostCaptureEndsTheDragAsAReleaseWould) {
+    Dragging f;
+    ASSERT_TRUE(f.dragging());
+    ASSERT_FALSE(f.screenClean());
+    onCaptureLost(f.app);
+    EXPECT_FALSE(f.dragging());
+    EXPECT_TRUE(f.screenClean());  // the outline is put back exactly
+    EXPECT_FALSE(f.h.display.screenOpen);
+    EXPECT_EQ(f.h.window.x, 200);
+    EXPECT_EQ(f.h.window.y, 120);
+    // The release that follows (if any) and a second loss change nothing.
+    f.release();
+    onCaptureLost(f.app);
+    EXPECT_EQ(f.h.window.x, 200);
+    EXPECT_TRUE(f.screenClean());
+}
+
+TEST(DragEnd, ClosingDuringADragLeavesNoOutlineAndSavesWhereItEnded) {
+    for (unsigned key : {unsigned('Q'), 0x71u /* F2 */}) {
+        Dragging f;
+        f.h.dialogs.answers.push_back(BoxAnswer::Yes);
+        onKeyDown(f.app, key);
+        EXPECT_FALSE(f.dragging());
+        EXPECT_TRUE(f.screenClean());
+        EXPECT_FALSE(f.h.display.screenOpen);
+        EXPECT_FALSE(f.h.window.exists);
+        EXPECT_EQ(f.saved("Position", "X"), "200");
+        EXPECT_EQ(f.saved("Position", "Y"), "120");
+    }
+}
+
+TEST(DragEnd, EndOfSessionSavesWhatClosingSavesWithoutAsking) {
+    Dragging f;
+    f.s().modeFlags |= MF_ALARM_ON;
+    f.s().alarmHour = 6, f.s().alarmMinute = 45, f.s().alarmPreset = 3;
+    onEndSession(f.app);
+    EXPECT_TRUE(f.h.dialogs.boxes.empty());
+    EXPECT_TRUE(f.screenClean());
+    EXPECT_EQ(f.saved("Position", "X"), "200");
+    EXPECT_EQ(f.saved("AudioSettings", "ALARM"), "1");
+    EXPECT_EQ(f.saved("AudioSettings", "ALARM_HR"), "6");
+    EXPECT_EQ(f.saved("AudioSettings", "ALARM_MIN"), "45");
+    EXPECT_EQ(f.saved("AudioSettings", "ALARM_STATION"), "3");
+    EXPECT_EQ(f.saved("AudioSettings", "SLUMBER"), "0");
+    EXPECT_TRUE(f.h.window.exists);  // the system ends the process itself
+}
+
+}  // namespace
+}  // namespace orv::test

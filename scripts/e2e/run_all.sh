@@ -16,7 +16,7 @@ for f in "$ORVANTA_BUILD/orvanta.exe" "$ORVANTA_BUILD/text.dat"; do
   [ -f "$f" ] || { echo "e2e: missing $f (build the mingw-i686 preset first)"; echo "e2e: 0 passed, 1 failed"; exit 1; }
 done
 
-E2E_ROOT=$(mktemp -d /tmp/orvanta-e2e.XXXXXX)
+E2E_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/orvanta-e2e.XXXXXX")
 export E2E_ROOT
 xvfb_pid=""
 cleanup() {

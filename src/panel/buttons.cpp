@@ -5,6 +5,7 @@
 #include "render/readouts.h"
 #include "settings/presets.h"
 #include "shell/window_proc.h"
+#include "tuner/frequency.h"
 #include "tuner/tuner.h"
 
 namespace orv {
@@ -96,7 +97,7 @@ void pressRepeatingKey(App& app, const FrontButton& b) {
 void restartClock(App& app) { app.platform.window.setTimer(clockTimer, clockPeriodMs); }
 
 float fineStep(float frequency, float minFrequency, int direction) {
-    double next = double(frequency) + direction * fineStepMHz;
+    double next = roundToKiloHertz(double(frequency) + direction * fineStepMHz);
     if (direction > 0 && next > upperBandEdge) return minFrequency;
     if (direction < 0 && next < minFrequency) return upperBandEdge;
     return float(next);
@@ -210,16 +211,19 @@ void stepFrequencyFine(App& app, int direction) {
     retuneAndRedraw(app);
 }
 
-void stepFrequencyCoarse(App& app, int direction) {
-    ReceiverState& s = app.state;
-    double f = s.frequency;
+float coarseGridStep(float frequency, float minFrequency, int direction) {
+    const double f = frequency;
     if (direction > 0) {
         double next = int((f + coarseStepMHz + coarseUpNudge) * 10) * coarseStepMHz;
-        s.frequency = next > upperBandEdge ? s.minFrequency : float(next);
-    } else {
-        double next = int((f - coarseStepMHz + coarseDownNudge) * 10) * coarseStepMHz;
-        s.frequency = next < s.minFrequency ? upperBandEdge : float(next);
+        return next > upperBandEdge ? minFrequency : float(next);
     }
+    double next = int((f - coarseStepMHz + coarseDownNudge) * 10) * coarseStepMHz;
+    return next < minFrequency ? upperBandEdge : float(next);
+}
+
+void stepFrequencyCoarse(App& app, int direction) {
+    ReceiverState& s = app.state;
+    s.frequency = coarseGridStep(s.frequency, s.minFrequency, direction);
     retuneAndRedraw(app);
 }
 

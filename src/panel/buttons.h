@@ -35,5 +35,7 @@ void restartClock(App& app);
 void retuneAndRedraw(App& app);
 // A fine step of f in MHz with the band wrap: above 108.0 to minFrequency, below minFrequency to 108.0.
 float fineStep(float frequency, float minFrequency, int direction);
+// A coarse button step of f in MHz: to the neighbouring 0.1 MHz grid point, with the band wrap.
+float coarseGridStep(float frequency, float minFrequency, int direction);
 
 }  // namespace orv

@@ -8,6 +8,7 @@
 #include "settings/shutdown.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
+#include "tuner/frequency.h"
 #include "tuner/tuner.h"
 
 namespace orv {
@@ -203,7 +204,7 @@ constexpr KeyBinding keyTable[] = {
 }  // namespace
 
 float coarseKeyStep(float frequency, float minFrequency, int direction) {
-    double next = double(frequency) + direction * coarseStepMHz;
+    double next = roundToKiloHertz(double(frequency) + direction * coarseStepMHz);
     if (direction > 0 && next > upperBandEdge) return minFrequency;
     if (direction < 0 && next < minFrequency) return upperBandEdge;
     return float(next);

@@ -34,6 +34,13 @@ public:
     virtual uint8_t readByte(uint16_t port) = 0;
     // Reads one 16-bit word from the port; 0xFFFF where nothing answers.
     virtual uint16_t readWord(uint16_t port) = 0;
+    // Opens the card the settings name, once, after the window exists and
+    // before anything else reads the settings. False when the named card
+    // cannot be had; whyNot then says why, for the user.
+    virtual bool open(std::string& whyNot) {
+        (void)whyNot;
+        return true;
+    }
 };
 
 // Time sources. Tests drive them by hand.
@@ -139,6 +146,9 @@ public:
     // Screen size in pixels.
     virtual int screenWidth() = 0;
     virtual int screenHeight() = 0;
+    // The area all monitors together cover (the virtual screen); the primary
+    // screen where the system knows no more than that.
+    virtual Rect desktopArea() { return Rect{0, 0, screenWidth(), screenHeight()}; }
     // Window border thickness (1 where the system has no such metric).
     virtual int borderWidth() = 0;
     virtual int borderHeight() = 0;

@@ -5,8 +5,6 @@ namespace orv {
 namespace {
 constexpr int narrowBlankX = 409, narrowOneX = 414, narrowGlyphY = 299, narrowW = 5;
 constexpr int pointW = 4;
-constexpr double displayCorrection = 0.001;  // absorbs the float error: 88.0999985 shows 88.100
-constexpr int displayStepKHz = 5;
 
 void copyToWindow(App& app, int x, int y, int w, int h, int sx, int sy) {
     app.platform.display.copy(Target::Window, x, y, w, h, sx, sy);
@@ -19,17 +17,6 @@ void drawSmallDigit(App& app, int cellX, int digit) {
 
 void drawBigDigit(App& app, int cellX, int digit) {
     copyToWindow(app, cellX, readoutY, bigDigitW, bigDigitH, bigDigitX + bigDigitW * digit, bigDigitY);
-}
-
-FrequencyDigits frequencyDigits(double f) {
-    int whole = int(f);
-    int thousandths = int((f - whole) * 1000);
-    if (thousandths % displayStepKHz != 0) {
-        whole = int(f + displayCorrection);
-        thousandths = int((f - whole + displayCorrection) * 1000);
-        thousandths = thousandths / displayStepKHz * displayStepKHz;
-    }
-    return {whole, thousandths};
 }
 
 void drawFrequency(App& app, double frequency) {

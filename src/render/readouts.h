@@ -2,6 +2,7 @@
 #pragma once
 
 #include "shell/receiver_state.h"
+#include "tuner/frequency.h"
 
 namespace orv {
 
@@ -29,12 +30,5 @@ void drawFrequencyAndPreset(App& app, int presetNumber, double frequency);
 void drawPresetNumber(App& app, int presetNumber);
 // The decade's tens digit and the pending mark.
 void drawPresetDecade(App& app, int decade);
-
-// What the seven cells show for f: whole MHz part and thousandths.
-struct FrequencyDigits {
-    int whole;        // 0..199
-    int thousandths;  // 0..995, a multiple of 5
-};
-FrequencyDigits frequencyDigits(double frequency);
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "shell/paint.h"
 #include "tuner/tuner.h"
 
 namespace orv {
@@ -37,20 +38,9 @@ void releaseSkinResources(App& app) {
     s.skinBlock.shrink_to_fit();
 }
 
-void closePanel(App& app) {
+void saveShutdownRecord(App& app) {
     ReceiverState& s = app.state;
     Profile& profile = app.platform.profile;
-    // A second close request while the question is open is ignored, so the
-    // skin and the window are never released twice.
-    if (s.closing || s.skinReleased) return;
-    if (profile.readInt("System", "Quit", 1) != 0) {
-        s.closing = true;
-        BoxAnswer answer = app.platform.dialogs.messageBox(quitQuestion, quitTitle, BoxKind::YesNoCancel);
-        s.closing = false;
-        if (s.skinReleased) return;
-        if (answer == BoxAnswer::Cancel) return;
-        retuneCurrentPreset(app, answer == BoxAnswer::No);
-    }
     writeInt(profile, "AudioSettings", "SLUMBER", (s.modeFlags & MF_SLUMBER_ON) ? s.slumberRemaining : 0);
     if (s.modeFlags & MF_ALARM_ON) {
         profile.writeString("AudioSettings", "ALARM", "1");
@@ -62,9 +52,36 @@ void closePanel(App& app) {
     }
     writeInt(profile, "Position", "X", s.windowX);
     writeInt(profile, "Position", "Y", s.windowY);
+}
+
+void closePanel(App& app) {
+    ReceiverState& s = app.state;
+    Profile& profile = app.platform.profile;
+    // A second close request while the question is open is ignored, so the
+    // skin and the window are never released twice.
+    if (s.closing || s.skinReleased) return;
+    // A drag in progress ends first, as a release would end it: its outline
+    // comes off the screen and the screen's drawing context is closed.
+    if (s.dragging) endDrag(app);
+    if (profile.readInt("System", "Quit", 1) != 0) {
+        s.closing = true;
+        BoxAnswer answer = app.platform.dialogs.messageBox(quitQuestion, quitTitle, BoxKind::YesNoCancel);
+        s.closing = false;
+        if (s.skinReleased) return;
+        if (answer == BoxAnswer::Cancel) return;
+        retuneCurrentPreset(app, answer == BoxAnswer::No);
+    }
+    saveShutdownRecord(app);
     releaseSkinResources(app);
     s.skinReleased = true;
     app.platform.window.destroy();
+}
+
+void endSession(App& app) {
+    ReceiverState& s = app.state;
+    if (s.skinReleased) return;
+    if (s.dragging) endDrag(app);
+    saveShutdownRecord(app);
 }
 
 }  // namespace orv

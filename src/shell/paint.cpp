@@ -148,18 +148,21 @@ void moveDrag(App& app, Point p) {
     drawDragFrame(app, s.dragFrame);
 }
 
-void endDrag(App& app) {
+void finishDrag(App& app) {
     ReceiverState& s = app.state;
-    Window& window = app.platform.window;
     s.dragging = false;
     drawDragFrame(app, s.dragFrame);
     s.windowX = s.dragFrame.left;
     s.windowY = s.dragFrame.top;
-    window.move(s.windowX, s.windowY, s.dragStartRect.right - s.dragStartRect.left,
-                s.dragStartRect.bottom - s.dragStartRect.top, true);
-    window.releaseMouse();
+    app.platform.window.move(s.windowX, s.windowY, s.dragStartRect.right - s.dragStartRect.left,
+                             s.dragStartRect.bottom - s.dragStartRect.top, true);
     if (s.dragScreenOpen) app.platform.display.closeScreen();
     s.dragScreenOpen = false;
+}
+
+void endDrag(App& app) {
+    finishDrag(app);
+    app.platform.window.releaseMouse();
 }
 
 }  // namespace orv

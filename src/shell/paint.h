@@ -14,7 +14,10 @@ void drawDragFrame(App& app, Rect rect);
 void startDrag(App& app);
 // The pointer moved during a drag: move the outline.
 void moveDrag(App& app, Point pointer);
-// The button went up during a drag: erase the outline and move the window there.
+// The button went up during a drag: erase the outline, move the window
+// there, close the screen context and release the mouse.
 void endDrag(App& app);
+// endDrag without releasing the mouse: for a capture the system took away.
+void finishDrag(App& app);
 
 }  // namespace orv

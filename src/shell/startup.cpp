@@ -32,7 +32,10 @@ void readWindowPosition(App& app) {
     Profile& profile = app.platform.profile;
     s.windowX = profile.readInt("Position", "X", defaultWindowX);
     s.windowY = profile.readInt("Position", "Y", defaultWindowY);
-    if (s.windowX > app.platform.window.screenWidth() || s.windowY > app.platform.window.screenHeight()) {
+    // Any position on the desktop stays, on whichever monitor; one beyond its
+    // right or bottom edge is on no monitor. Negative values stay.
+    const Rect desktop = app.platform.window.desktopArea();
+    if (s.windowX > desktop.right || s.windowY > desktop.bottom) {
         s.windowX = defaultWindowX;
         s.windowY = defaultWindowY;
     }
@@ -68,6 +71,15 @@ int runPanel(App& app, int showCommand) {
     const bool created = window.create(s.windowX, s.windowY);
     window.setArrowCursor();
     if (!created) return 0;
+    // The card is opened only now, so that a failed creation reads no card
+    // settings and creates no trace; a card that was named and cannot be
+    // had ends the program before any setting is written.
+    std::string whyNoCard;
+    if (!app.platform.port.open(whyNoCard)) {
+        app.platform.dialogs.messageBox(whyNoCard.c_str(), "Error", BoxKind::ErrorOk);
+        window.destroy();
+        return 0;
+    }
     buildHelpFilePath(app, modulePath);
     window.setTimer(clockTimer, clockPeriodMs);
     loadSettings(app);

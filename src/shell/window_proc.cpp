@@ -164,6 +164,14 @@ void onLeftUp(App& app) {
         releaseFaces(app);
 }
 
+void onCaptureLost(App& app) {
+    ReceiverState& s = app.state;
+    s.repeatActive = false;
+    if (s.dragging) finishDrag(app);
+}
+
+void onEndSession(App& app) { endSession(app); }
+
 void onPaletteChanged(App& app, bool byOtherWindow) {
     if (byOtherWindow && drawingAllowed(app)) app.platform.window.invalidate();
 }

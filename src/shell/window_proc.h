@@ -28,6 +28,11 @@ void onTimer(App& app, unsigned timerId);
 void onMouseMove(App& app, bool leftButtonOnly, int x, int y);
 void onLeftDown(App& app, int x, int y);
 void onLeftUp(App& app);
+// The mouse capture was taken away (another window, Alt+Tab, a cancel-mode
+// request): a drag ends where its outline is, as a release would end it.
+void onCaptureLost(App& app);
+// The session ends for real (log-off, shut-down): save without asking.
+void onEndSession(App& app);
 // The system palette changed; byOtherWindow when another window changed it.
 void onPaletteChanged(App& app, bool byOtherWindow);
 // The three registered messages, compared first and in order. True when

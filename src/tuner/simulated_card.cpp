@@ -19,23 +19,14 @@ constexpr size_t modeChars = 64;
 constexpr size_t listChars = 4096;
 constexpr size_t pathChars = 4096;
 
-constexpr int dividerBits = 16;
-constexpr int transferBits = 24;
 
-// The synthesizer: divider = 40 x (f + 10.7 MHz).
-constexpr double stepsPerMHz = 40.0;
-constexpr double intermediateMHz = 10.7;
 constexpr double halfFineStepMHz = 0.0125;
 constexpr double matchSlackMHz = 1e-9;  // the exact half step still counts
 
-constexpr uint8_t controlSoundBit = 0x80;  // set in the sound-on control byte 0x85, clear in 0x25
 constexpr uint8_t statusSignal = 0xFD;     // undriven lines read high; the status line pulled low
 constexpr uint8_t statusNone = 0xFF;
 constexpr uint16_t wordNone = 0xFFFF;
-constexpr uint8_t powerOnLines = 0xC0;  // lines at rest, sound off
 
-bool rose(uint8_t before, uint8_t after, uint8_t line) { return !(before & line) && (after & line); }
-bool fell(uint8_t before, uint8_t after, uint8_t line) { return (before & line) && !(after & line); }
 
 std::string trimmed(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -81,7 +72,7 @@ SimulatorConfig readSimulatorConfig(Profile& profile) {
     return config;
 }
 
-SimulatedCard::SimulatedCard(SimulatorConfig config) : config_(std::move(config)), lines_(powerOnLines) {
+SimulatedCard::SimulatedCard(SimulatorConfig config) : config_(std::move(config)) {
     if (!config_.tracePath.empty()) trace_ = std::fopen(config_.tracePath.c_str(), "ab");
 }
 
@@ -97,56 +88,27 @@ void SimulatedCard::trace(const char* format, unsigned a, unsigned b) {
 
 void SimulatedCard::writeByte(uint16_t, uint8_t value) {
     trace("W %02X\n", value);
-    const uint8_t before = lines_;
-    lines_ = value;
-
-    if (fell(before, value, lineVolumeUp)) ++volumeUp_;
-    if (fell(before, value, lineVolumeDown)) ++volumeDown_;
-
-    if (rose(before, value, lineEnable)) {
-        inTransfer_ = true;
-        bitCount_ = 0;
-        runningDivider_ = 0;
-        runningControl_ = 0;
-    }
-    if (inTransfer_ && (value & lineEnable) && rose(before, value, lineClock)) {
-        const unsigned bit = (value & lineData) ? 1u : 0u;
-        if (bitCount_ < dividerBits)
-            runningDivider_ = uint16_t(runningDivider_ | (bit << bitCount_));
-        else
-            runningControl_ = uint8_t((runningControl_ << 1) | bit);
-        ++bitCount_;
-    }
-    if (inTransfer_ && fell(before, value, lineEnable)) endTransfer();
-}
-
-void SimulatedCard::endTransfer() {
-    inTransfer_ = false;
-    if (bitCount_ != transferBits) return;  // a torn transfer programs nothing
-    divider_ = runningDivider_;
-    control_ = runningControl_;
-    ++transfers_;
-    trace("T %u %02X\n", divider_, control_);
+    const SerialDecoder::Events events = decoder_.write(value);
+    if (events.volumeUp) ++volumeUp_;
+    if (events.volumeDown) ++volumeDown_;
+    if (events.transfer) trace("T %u %02X\n", decoder_.divider(), decoder_.control());
 }
 
 uint8_t SimulatedCard::readByte(uint16_t) {
-    const uint8_t status = ((lines_ & lineProbe) && signal()) ? statusSignal : statusNone;
+    const uint8_t status = (decoder_.probing() && signal()) ? statusSignal : statusNone;
     trace("R %02X\n", status);
     return status;
 }
 
 uint16_t SimulatedCard::readWord(uint16_t) { return wordNone; }
 
-double SimulatedCard::frequencyMHz() const { return divider_ / stepsPerMHz - intermediateMHz; }
-
 bool SimulatedCard::signal() const {
-    if (transfers_ == 0) return false;
+    if (decoder_.transfers() == 0) return false;
     const double tuned = frequencyMHz();
     for (double station : config_.stationsMHz)
         if (std::fabs(station - tuned) <= halfFineStepMHz + matchSlackMHz) return true;
     return false;
 }
 
-bool SimulatedCard::muted() const { return !(lines_ & lineSoundOn) || !(control_ & controlSoundBit); }
 
 }  // namespace orv

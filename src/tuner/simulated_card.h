@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tuner/serial_decoder.h"
 
 namespace orv {
 
@@ -45,34 +46,26 @@ public:
     uint16_t readWord(uint16_t port) override;
 
     // The last divider and control byte of a complete 24-bit transfer (0 before one).
-    uint16_t tunedDivider() const { return divider_; }
-    uint8_t controlByte() const { return control_; }
+    uint16_t tunedDivider() const { return decoder_.divider(); }
+    uint8_t controlByte() const { return decoder_.control(); }
     // divider / 40 - 10.7 MHz.
-    double frequencyMHz() const;
+    double frequencyMHz() const { return decoder_.frequencyMHz(); }
     // True when a station lies within half a fine step of the tuned frequency.
     bool signal() const;
     // Audio off: the sound line (0x08) is low, or the control byte lacks the sound bit.
-    bool muted() const;
+    bool muted() const { return decoder_.muted(); }
     int volumeUpPulses() const { return volumeUp_; }
     int volumeDownPulses() const { return volumeDown_; }
     // Complete 24-bit transfers so far; transfers of any other length are discarded.
-    int transfers() const { return transfers_; }
-    uint8_t lastWritten() const { return lines_; }
+    int transfers() const { return decoder_.transfers(); }
+    uint8_t lastWritten() const { return decoder_.lines(); }
 
 private:
     void trace(const char* format, unsigned a, unsigned b = 0);
-    void endTransfer();
 
     SimulatorConfig config_;
     std::FILE* trace_ = nullptr;
-    uint8_t lines_;          // the port output byte as last written
-    bool inTransfer_ = false;
-    int bitCount_ = 0;
-    uint16_t runningDivider_ = 0;  // bits of the running transfer
-    uint8_t runningControl_ = 0;
-    uint16_t divider_ = 0;
-    uint8_t control_ = 0;
-    int transfers_ = 0;
+    SerialDecoder decoder_;
     int volumeUp_ = 0;
     int volumeDown_ = 0;
 };

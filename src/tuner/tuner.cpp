@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "settings/settings.h"
+#include "tuner/frequency.h"
 
 namespace orv {
 
@@ -24,10 +25,12 @@ constexpr uint32_t transferSettleMs = 20;
 constexpr uint32_t probeMs = 140;
 constexpr uint32_t volumePulseMs = 70;
 
-// divider = 3948 + trunc(40 x (f - 88)); 3948 = 40 x (88 + 10.7).
+// The divider is 40 x (f + 10.7): one step is 25 kHz; 3948 = 40 x (88 + 10.7).
 constexpr double dividerReferenceMHz = 88.0;
 constexpr double dividerStepsPerMHz = 40.0;
 constexpr int32_t dividerAtReference = 3948;
+constexpr int64_t intermediateKHz = 10700;  // the card's 10.7 MHz offset
+constexpr int64_t dividerStepKHz = 25;
 
 uint16_t portOf(const App& app) { return uint16_t(app.state.portAddress & 0xFFFF); }
 
@@ -55,10 +58,16 @@ void portPause(App& app) {
 }
 
 int32_t dividerFor(float frequency) {
-    // The difference of a float and 88.0 is exact in double precision; the
-    // product truncates toward zero. Values that cannot be a frequency (NaN,
-    // beyond the integer range) saturate instead of overflowing.
-    const double steps = (double(frequency) - dividerReferenceMHz) * dividerStepsPerMHz;
+    // Taken from the value the readout shows, cut to the card's 25 kHz, so
+    // that 98.1 (the float 98.0999985) is 98.100 MHz on the card as on the
+    // panel: divider 4352, not 4351. Values no readout can show (NaN, far
+    // outside any band) keep the plain product and saturate instead of overflowing.
+    const double f = frequency;
+    if (f >= 0.0 && f <= frequencyDigitsLimit) {
+        const int64_t kHz = shownKiloHertz(frequencyDigits(f));
+        return int32_t((kHz + intermediateKHz) / dividerStepKHz);
+    }
+    const double steps = (f - dividerReferenceMHz) * dividerStepsPerMHz;
     constexpr double highest = double(std::numeric_limits<int32_t>::max() - dividerAtReference);
     constexpr double lowest = double(std::numeric_limits<int32_t>::min());
     if (std::isnan(steps)) return dividerAtReference;

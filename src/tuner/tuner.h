@@ -29,7 +29,8 @@ constexpr int volumeUp = 2;
 void delayMs(Clock& clock, uint32_t ms);
 // 121 word reads of the port: a pause shorter than a millisecond.
 void portPause(App& app);
-// The divider word for a frequency in MHz: 3948 + trunc(40 x (f - 88)).
+// The divider word for a frequency in MHz: 40 x (shown f + 10.7), the shown
+// frequency cut to 25 kHz, so the card plays what the readout shows.
 int32_t dividerFor(float frequency);
 // The byte the port rests at: 0xC8 with sound, 0xC0 muted.
 uint8_t idleByte(uint32_t flags);

@@ -4,6 +4,7 @@
 //   orvanta_remote station N     select preset N (1..99)
 //   orvanta_remote volume up|down
 //   orvanta_remote mute on|off
+//   orvanta_remote status          which card the panel drives
 #include <windows.h>
 
 #include <cstdio>
@@ -13,7 +14,7 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: orvanta_remote station N | volume up|down | mute on|off\n");
+    std::fprintf(stderr, "usage: orvanta_remote station N | volume up|down | mute on|off | status\n");
     return 2;
 }
 
@@ -42,15 +43,32 @@ bool commandFor(const char* verb, const char* value, const char** message, WPARA
 
 }  // namespace
 
+// Asks the panel which card it drives ("TQ_CARD") and prints it.
+int printStatus(HWND panel) {
+    static const char* const kinds[] = {"no card open", "the simulated card",
+                                        "the card's port, directly",
+                                        "the card's port, through the port driver library"};
+    DWORD_PTR kind = 0;
+    UINT message = RegisterWindowMessageA("TQ_CARD");
+    if (message == 0 || !SendMessageTimeoutA(panel, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &kind)) {
+        std::fprintf(stderr, "orvanta_remote: the panel did not answer\n");
+        return 1;
+    }
+    std::printf("card: %s\n", kind < sizeof kinds / sizeof *kinds ? kinds[kind] : "unknown");
+    return 0;
+}
+
 int main(int argc, char** argv) {
     const char* name = nullptr;
     WPARAM wParam = 0;
-    if (argc != 3 || !commandFor(argv[1], argv[2], &name, &wParam)) return usage();
+    const bool status = argc == 2 && std::strcmp(argv[1], "status") == 0;
+    if (!status && (argc != 3 || !commandFor(argv[1], argv[2], &name, &wParam))) return usage();
     HWND panel = FindWindowA("OrvantaWClass", nullptr);
     if (!panel) {
         std::fprintf(stderr, "orvanta_remote: no panel is running\n");
         return 1;
     }
+    if (status) return printStatus(panel);
     UINT message = RegisterWindowMessageA(name);
     if (message == 0 || !PostMessageA(panel, message, wParam, 0)) {
         std::fprintf(stderr, "orvanta_remote: the message could not be sent\n");

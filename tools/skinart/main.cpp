@@ -20,15 +20,23 @@ struct Options {
     std::string out, png, icon, iconPng, iconSource;
     int bpp = 8;
     int scale = 1;
+    skinart::DibLayout layout;
+    bool bitfields = false;      // 32 bits: BI_BITFIELDS instead of plain rows
+    bool rgb555 = false;         // 16 bits: 5-5-5 instead of 5-6-5
+    bool shippedColours = false; // 16, 24, 32 bits: the 256 colours of the shipped skin
     skinart::Rect crop{0, 0, skinart::kSkinWidth, skinart::kSkinHeight};
 };
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: skinart [--out FILE] [--bpp 1|4|8|24] [--png FILE [--scale N]\n"
-                 "               [--crop X,Y,W,H]] [--icon FILE] [--icon-png FILE]\n"
-                 "               [--icon-source FILE]\n"
+                 "usage: skinart [--out FILE] [--bpp 1|4|8|16|24|32] [--header 40|108|124]\n"
+                 "               [--top-down] [--bitfields] [--rgb555] [--shipped-colours]\n"
+                 "               [--png FILE [--scale N] [--crop X,Y,W,H]] [--icon FILE]\n"
+                 "               [--icon-png FILE] [--icon-source FILE]\n"
                  "  --out   write the 430 x 344 skin bitmap (8 bits per pixel by default)\n"
+                 "  --header, --top-down  the info header size and row order of --out\n"
+                 "  --bitfields  32 bits with colour masks; --rgb555  16 bits as 5-5-5 (else 5-6-5)\n"
+                 "  --shipped-colours  16, 24 or 32 bits in the 256 colours of the 8-bit skin\n"
                  "  --png   also write a picture of it, blown up by --scale, cut to --crop\n"
                  "  --icon  write the window icon (32 x 32 and 16 x 16)\n"
                  "  --icon-png     write the 32 x 32 icon as a PNG with alpha\n"
@@ -48,6 +56,10 @@ bool parseCrop(const std::string& text, skinart::Rect& crop) {
 bool parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--top-down") { o.layout.topDown = true; continue; }
+        if (arg == "--bitfields") { o.bitfields = true; continue; }
+        if (arg == "--rgb555") { o.rgb555 = true; continue; }
+        if (arg == "--shipped-colours") { o.shippedColours = true; continue; }
         if (i + 1 >= argc) return false;
         const std::string value = argv[++i];
         if (arg == "--out") o.out = value;
@@ -57,30 +69,46 @@ bool parse(int argc, char** argv, Options& o) {
         else if (arg == "--icon-source") o.iconSource = value;
         else if (arg == "--bpp") o.bpp = std::atoi(value.c_str());
         else if (arg == "--scale") o.scale = std::atoi(value.c_str());
+        else if (arg == "--header") o.layout.infoHeaderSize = std::atoi(value.c_str());
         else if (arg == "--crop") {
             if (!parseCrop(value, o.crop)) return false;
         } else return false;
     }
-    const bool bppOk = o.bpp == 1 || o.bpp == 4 || o.bpp == 8 || o.bpp == 24;
+    const bool bppOk = o.bpp == 1 || o.bpp == 4 || o.bpp == 8 || o.bpp == 16 || o.bpp == 24 ||
+                       o.bpp == 32;
+    const int header = o.layout.infoHeaderSize;
+    if (header != skinart::kInfoHeaderSize && header != skinart::kV4HeaderSize &&
+        header != skinart::kV5HeaderSize)
+        return false;
     const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty() ||
                            !o.iconPng.empty() || !o.iconSource.empty();
     return bppOk && o.scale >= 1 && o.scale <= kMaxScale && anyOutput;
 }
 
-// The skin at the requested depth, and the colours the file will hold.
-std::vector<uint8_t> encodeSkin(const std::vector<uint32_t>& rgb, int bpp,
+// The skin at the requested depth and layout, and the colours the file will hold.
+std::vector<uint8_t> encodeSkin(const std::vector<uint32_t>& drawn, const Options& o,
                                 std::vector<uint32_t>& shown) {
     using namespace skinart;
-    if (bpp == 24) {
+    constexpr size_t kShippedColours = 256;
+    std::vector<uint32_t> rgb = drawn;
+    if (o.shippedColours) {
+        const std::vector<uint32_t> palette = buildPalette(drawn, kShippedColours);
+        rgb.clear();
+        for (uint8_t i : mapToPalette(drawn, palette)) rgb.push_back(palette[i]);
+    }
+    if (o.bpp >= 16) {
         shown = rgb;
-        return encodeRgbDib(kSkinWidth, kSkinHeight, rgb);
+        if (o.bpp == 24) return encodeRgbDib(kSkinWidth, kSkinHeight, rgb, o.layout);
+        DirectFormat format = o.bitfields ? DirectFormat::Bitfields32 : DirectFormat::Rgb32;
+        if (o.bpp == 16) format = o.rgb555 ? DirectFormat::Bitfields555 : DirectFormat::Bitfields565;
+        return encodeDirectDib(kSkinWidth, kSkinHeight, rgb, format, o.layout);
     }
     const std::vector<uint32_t> palette =
-        bpp == 1 ? blackAndWhitePalette() : buildPalette(rgb, size_t(1) << bpp);
+        o.bpp == 1 ? blackAndWhitePalette() : buildPalette(rgb, size_t(1) << o.bpp);
     const std::vector<uint8_t> indices = mapToPalette(rgb, palette);
     shown.clear();
     for (uint8_t i : indices) shown.push_back(palette[i]);
-    return encodeIndexedDib(kSkinWidth, kSkinHeight, bpp, palette, indices);
+    return encodeIndexedDib(kSkinWidth, kSkinHeight, o.bpp, palette, indices, o.layout);
 }
 
 }  // namespace
@@ -94,7 +122,7 @@ int main(int argc, char** argv) {
     if (!o.out.empty() || !o.png.empty()) {
         const std::vector<uint32_t> rgb = skinart::drawSkinRgb();
         std::vector<uint32_t> shown;
-        const std::vector<uint8_t> file = encodeSkin(rgb, o.bpp, shown);
+        const std::vector<uint8_t> file = encodeSkin(rgb, o, shown);
         if (!o.out.empty() && !skinart::writeFile(o.out, file)) {
             std::fprintf(stderr, "skinart: cannot write %s\n", o.out.c_str());
             return 1;

@@ -164,6 +164,19 @@ void HeadlessDisplay::resizeWindow(int w, int h) {
     windowHeight = h;
 }
 
+bool RecordingPort::open(std::string& whyNot) {
+    ++opens;
+    if (journal) journal->push_back("open card");
+    if (refuseOpen.empty()) return true;
+    whyNot = refuseOpen;
+    return false;
+}
+
+Rect HeadlessWindow::desktopArea() {
+    if (desktop.right > desktop.left) return desktop;
+    return Window::desktopArea();
+}
+
 bool HeadlessWindow::registerClass() {
     log.push_back("registerClass");
     return !failRegister;

@@ -47,7 +47,11 @@ public:
     void writeByte(uint16_t port, uint8_t value) override;
     uint8_t readByte(uint16_t port) override;
     uint16_t readWord(uint16_t port) override;
+    // Opening succeeds unless refuseOpen holds a reason; opens are counted.
+    bool open(std::string& whyNot) override;
 
+    std::string refuseOpen;
+    int opens = 0;
     std::vector<PortOp> ops;
     Port* attached = nullptr;
     std::vector<std::string>* journal = nullptr;  // when set, writes are logged there too
@@ -119,6 +123,9 @@ public:
     std::string modulePath() override { return modulePathValue; }
     int screenWidth() override { return display_.screenWidth; }
     int screenHeight() override { return display_.screenHeight; }
+    // desktop when it is set (several monitors), else the screen.
+    Rect desktopArea() override;
+    Rect desktop;
     int borderWidth() override { return 1; }
     int borderHeight() override { return 1; }
     uint32_t registerMessage(const char* name) override;

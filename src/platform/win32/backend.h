@@ -15,12 +15,15 @@ struct App;
 
 namespace win32 {
 
+class CardPort;
+
 // What the entry points and the interfaces share: the program instance, the
 // panel window (known from its first message on) and the core that gets events.
 struct Session {
     HINSTANCE instance = nullptr;
     HWND hwnd = nullptr;
     App* app = nullptr;
+    CardPort* card = nullptr;
 };
 Session& session();
 
@@ -31,13 +34,21 @@ public:
     LocalTime localTime() override;
 };
 
-// The profile functions on the bare name "orvanta.ini" (the Windows directory).
+// The profile functions on "orvanta.ini": the bare name (the Windows
+// directory) for the 32-bit program; the 64-bit one, which Windows does not
+// redirect into a per-user store, uses %APPDATA%\Orvanta\orvanta.ini when
+// that file exists or the Windows directory cannot be written.
 class IniProfile : public Profile {
 public:
+    IniProfile();
     std::string readText(const char* section, const char* key, const char* def,
                          size_t maxChars) override;
     int readInt(const char* section, const char* key, int def) override;
     void writeString(const char* section, const char* key, const char* value) override;
+
+private:
+    std::string path_;
+    std::string folder_;  // created before the first write; empty for the bare name
 };
 
 class FileReader : public Files {
@@ -83,6 +94,7 @@ public:
     std::string modulePath() override;
     int screenWidth() override { return GetSystemMetrics(SM_CXSCREEN); }
     int screenHeight() override { return GetSystemMetrics(SM_CYSCREEN); }
+    Rect desktopArea() override;
     int borderWidth() override { return GetSystemMetrics(SM_CXBORDER); }
     int borderHeight() override { return GetSystemMetrics(SM_CYBORDER); }
     uint32_t registerMessage(const char* name) override { return RegisterWindowMessageA(name); }
@@ -118,11 +130,30 @@ public:
     void showHelp(const char* path) override;
 };
 
+// Which card answers the port; the remote's "status" asks for it.
+enum class CardKind { None = 0, Simulated = 1, DirectPort = 2, DriverPort = 3 };
+
 // The card's port: direct instructions on Windows 95/98/ME, the inpout port
 // driver library on the NT family when it is installed, else the simulated
-// card configured in the settings' "Simulator" section (always when its
-// "MODE" is "simulated").
-std::unique_ptr<Port> openPort(Profile& profile);
+// card configured in the settings' "Simulator" section, as "Card"/MODE says.
+// Nothing answers (writes go nowhere, reads give 0xFF) until open succeeds.
+class CardPort : public Port {
+public:
+    explicit CardPort(Profile& profile) : profile_(profile) {}
+    bool open(std::string& whyNot) override;
+    void writeByte(uint16_t port, uint8_t value) override;
+    uint8_t readByte(uint16_t port) override;
+    uint16_t readWord(uint16_t port) override;
+    CardKind kind() const { return kind_; }
+
+private:
+    Profile& profile_;
+    std::unique_ptr<Port> card_;
+    CardKind kind_ = CardKind::None;
+};
+
+// The error text of MODE=port where the system grants no port access.
+extern const char* const noPortAccessText;
 
 }  // namespace win32
 }  // namespace orv

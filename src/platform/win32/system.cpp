@@ -9,6 +9,40 @@ namespace orv::win32 {
 
 namespace {
 const char iniName[] = "orvanta.ini";  // bare name: the profile lives in the Windows directory
+
+#if defined(_WIN64)
+std::string environment(const char* name) {
+    char value[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA(name, value, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? "" : std::string(value, n);
+}
+
+// True when a file can be created in the Windows directory (the probe is
+// deleted again at once).
+bool windowsDirectoryWritable() {
+    char dir[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return false;
+    char probe[MAX_PATH];
+    if (GetTempFileNameA(dir, "orv", 0, probe) == 0) return false;
+    DeleteFileA(probe);
+    return true;
+}
+#endif
+}  // namespace
+
+IniProfile::IniProfile() : path_(iniName) {
+#if defined(_WIN64)
+    const std::string appData = environment("APPDATA");
+    if (appData.empty()) return;
+    const std::string folder = appData + "\\Orvanta";
+    const std::string userFile = folder + "\\orvanta.ini";
+    const bool userFileExists = GetFileAttributesA(userFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (userFileExists || !windowsDirectoryWritable()) {
+        path_ = userFile;
+        folder_ = folder;
+    }
+#endif
 }
 
 uint32_t SystemClock::tickCount() {
@@ -30,16 +64,17 @@ std::string IniProfile::readText(const char* section, const char* key, const cha
                                  size_t maxChars) {
     std::vector<char> buffer(maxChars + 1, '\0');
     DWORD n = GetPrivateProfileStringA(section, key, def ? def : "", buffer.data(),
-                                       DWORD(buffer.size()), iniName);
+                                       DWORD(buffer.size()), path_.c_str());
     return std::string(buffer.data(), n < buffer.size() ? n : buffer.size() - 1);
 }
 
 int IniProfile::readInt(const char* section, const char* key, int def) {
-    return int(GetPrivateProfileIntA(section, key, def, iniName));
+    return int(GetPrivateProfileIntA(section, key, def, path_.c_str()));
 }
 
 void IniProfile::writeString(const char* section, const char* key, const char* value) {
-    WritePrivateProfileStringA(section, key, value, iniName);
+    if (!folder_.empty()) CreateDirectoryA(folder_.c_str(), nullptr);  // fails harmlessly when it exists
+    WritePrivateProfileStringA(section, key, value, path_.c_str());
 }
 
 // Handles are the system's own file handles (OpenFile's HFILE).

@@ -39,6 +39,15 @@ bool PanelWindow::create(int x, int y) {
     return hwnd != nullptr;
 }
 
+// The virtual screen of all monitors; systems without it (Windows 95, NT 4)
+// answer 0 and the primary screen serves.
+Rect PanelWindow::desktopArea() {
+    const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (w <= 0 || h <= 0) return Rect{0, 0, screenWidth(), screenHeight()};
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return Rect{x, y, x + w, y + h};
+}
+
 std::string PanelWindow::modulePath() {
     // The whole path, however long: the core's bounded buffers decide what fits.
     std::vector<char> buffer(128);
@@ -77,7 +86,7 @@ void PanelWindow::killTimer(unsigned id) {
 void PanelWindow::place(int x, int y, bool topmost) {
     if (!panel()) return;
     SetWindowPos(panel(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, x, y, 0, 0,
-                 SWP_NOSIZE | SWP_SHOWWINDOW);
+                 SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 // The client pixels that stay inside the window keep their look across a
