@@ -2,7 +2,8 @@
 # A drag on the panel background moves the window by the drag distance, the
 # window following the pointer on the way; the press lands at (360, 120), a
 # point that no hit region takes. Clicking the frequency display minimises
-# the panel with the frequency as its title.
+# the panel with the frequency as its title. The end of the session (SIGTERM)
+# saves what closing saves, without asking, and ends the program.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -40,3 +41,9 @@ title_is() { [ "$(xdotool getwindowname "$id")" = "$1" ]; }
 wait_until 5 title_is "89.0" || fail "title after minimising is '$(xdotool getwindowname "$id")', expected 89.0"
 note "minimised with the title $(xdotool getwindowname "$id")"
 panel_running || fail "the program ended"
+
+kill -TERM "$PANEL_PID"
+wait_until 5 panel_ended || fail "SIGTERM did not end the program"
+[ "$(setting X),$(setting Y)" = "$((x0 + 80)),$((y0 + 50))" ] || fail "session end saved ($(setting X), $(setting Y))"
+setting_is ALARM 0 || fail "session end did not save the alarm record"
+note "session end: saved the position ($(setting X), $(setting Y)) and ended"

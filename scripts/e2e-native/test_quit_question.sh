@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The close question "Power-off Message" with Yes, No and Cancel: Escape
 # (Cancel) keeps the panel, and its clock is right at once after the box;
-# Return (Yes) retunes with sound, saves and ends.
+# Return (Yes) retunes with sound, saves and ends. The end of the session
+# while the question is open still ends the program.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -32,3 +33,13 @@ wait_until 10 panel_ended || fail "Yes did not end the program"
 transfer_is "T 3988 85" || fail "Yes: last transfer '$(last_transfer)', expected the preset with sound"
 setting_is ALARM 0 && setting_is X 150 || fail "the close did not save the settings"
 note "Yes: retuned with sound ($(last_transfer)), saved, ended"
+stop_all
+
+start_panel
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
+sleep 0.5
+xdotool key --window "$id" q
+wait_window "Power-off Message" 20 >/dev/null || fail "no question the third time"
+kill -TERM "$PANEL_PID"
+wait_until 8 panel_ended || fail "SIGTERM with the question open did not end the program"
+note "session end with the question open: the program ended"

@@ -134,6 +134,7 @@ private:
     int msUntilNextTimer();
     void followDrag();
     void startRemote();
+    void watchSessionEnd();
 
     SdlDisplay& display_;
     SDL_Window* window_ = nullptr;
@@ -148,6 +149,7 @@ private:
     bool quitPosted_ = false;
     int quitCode_ = 0;
     uint32_t remoteEvent_ = 0;
+    uint32_t sessionEndEvent_ = 0;
     remote::Server remote_;
     std::atomic<int> remoteInFlight_{0};
 };

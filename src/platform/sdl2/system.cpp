@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
@@ -157,6 +158,9 @@ void openHelpViewer(const char* path) {
     if (child < 0) return;
     if (child == 0) {
         if (fork() == 0) {
+            sigset_t none;
+            sigemptyset(&none);
+            sigprocmask(SIG_SETMASK, &none, nullptr);  // the panel blocks its session-end signals
             setsid();
             const int null = ::open("/dev/null", O_RDWR);
             if (null >= 0) {

@@ -8,7 +8,9 @@
 #endif
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -26,6 +28,18 @@ constexpr int createWidth = 540, createHeight = 330;
 constexpr uint32_t firstMessageId = 0xC000;  // where registered message identifiers start
 constexpr int remoteInFlightMax = 8;          // remote commands waiting for the main thread
 constexpr int longestWaitMs = INT_MAX;
+constexpr unsigned sessionEndGraceSeconds = 3;  // then the process ends even if the panel is stuck in a box
+
+// Log-off and shut-down end a session's programs with SIGTERM (SIGHUP when
+// the terminal goes, SIGINT for Ctrl-C): they are taken by one thread.
+sigset_t sessionEndSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    sigaddset(&set, SIGINT);
+    return set;
+}
 
 bool due(uint32_t now, uint32_t at) { return int32_t(now - at) >= 0; }
 
@@ -76,12 +90,18 @@ bool SdlWindow::registerClass() {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");   // the first click on the panel counts
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");   // the window's pixels go out as they are
+    // Blocked before any thread starts, so that only the watcher takes them.
+    const sigset_t signals = sessionEndSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "orvanta: %s\n", SDL_GetError());
         return false;
     }
-    remoteEvent_ = SDL_RegisterEvents(1);
-    return remoteEvent_ != Uint32(-1);
+    remoteEvent_ = SDL_RegisterEvents(2);
+    if (remoteEvent_ == Uint32(-1)) return false;
+    sessionEndEvent_ = remoteEvent_ + 1;
+    watchSessionEnd();
+    return true;
 }
 
 bool SdlWindow::create(int x, int y) {
@@ -249,6 +269,22 @@ void SdlWindow::startRemote() {
     });
 }
 
+// The signal becomes an event for the main thread, which saves what closing
+// saves and ends; a panel that cannot get to it (a box is open) ends anyway.
+void SdlWindow::watchSessionEnd() {
+    const uint32_t type = sessionEndEvent_;
+    std::thread([type] {
+        const sigset_t signals = sessionEndSignals();
+        int signal = 0;
+        if (sigwait(&signals, &signal) != 0) return;
+        SDL_Event e{};
+        e.type = type;
+        SDL_PushEvent(&e);
+        sleep(sessionEndGraceSeconds);
+        _exit(128 + signal);
+    }).detach();
+}
+
 void SdlWindow::dispatchRemote(const SDL_UserEvent& e) {
     --remoteInFlight_;
     if (!app || e.code < 0 || e.code >= remote::kindCount) return;
@@ -271,6 +307,10 @@ void SdlWindow::dispatchWindowEvent(const SDL_WindowEvent& e) {
     switch (e.event) {
     case SDL_WINDOWEVENT_EXPOSED: display_.presentAll(); break;
     case SDL_WINDOWEVENT_CLOSE: onClose(*app); break;
+    // The pointer can no longer be held: a drag ends where it is.
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN: onCaptureLost(*app); break;
     case SDL_WINDOWEVENT_MOVED:
         if (!display_.screenOpen()) x_ = e.data1, y_ = e.data2;  // the window manager moved it
         break;
@@ -281,6 +321,11 @@ void SdlWindow::dispatchWindowEvent(const SDL_WindowEvent& e) {
 void SdlWindow::dispatch(const SDL_Event& e) {
     if (!app) return;
     if (e.type == remoteEvent_) return dispatchRemote(e.user);
+    if (e.type == sessionEndEvent_) {
+        onEndSession(*app);
+        postQuit(0);
+        return;
+    }
     switch (e.type) {
     case SDL_WINDOWEVENT:
         if (window_ && e.window.windowID == SDL_GetWindowID(window_)) dispatchWindowEvent(e.window);
