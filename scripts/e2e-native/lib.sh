@@ -12,7 +12,14 @@ EXTRA_PIDS=()
 fail() {
   echo "FAIL: $*" >&2
   if [ -n "$PANEL_PID" ]; then
-    if panel_running; then echo "  the panel (pid $PANEL_PID) still runs" >&2; else echo "  the panel has ended" >&2; fi
+    if panel_running; then
+      echo "  the panel (pid $PANEL_PID) still runs" >&2
+      if command -v gdb >/dev/null; then  # where it is stuck
+        timeout 20 gdb -p "$PANEL_PID" -batch -ex 'thread apply all bt 12' 2>/dev/null | grep -E '^(#|Thread)' | sed 's/^/    /' >&2
+      fi
+    else
+      echo "  the panel has ended" >&2
+    fi
   fi
   echo "  windows: $(xwininfo -root -tree 2>/dev/null | grep -o '"[^"]*": ([^)]*) *[0-9x+-]*' | tr '\n' ' ')" >&2
   if [ -n "$TEST_DIR" ] && [ -s "$TEST_DIR/panel.log" ]; then
@@ -135,6 +142,10 @@ answer_box() {
     if wait_until 3 box_changed "$title" "$line"; then return 0; fi
   done
   return 1
+}
+
+box_gone() {
+  ! find_window "$1" >/dev/null
 }
 
 box_changed() {

@@ -42,4 +42,6 @@ xdotool key --window "$id" q
 wait_window "Power-off Message" 20 >/dev/null || fail "no question the third time"
 kill -TERM "$PANEL_PID"
 wait_until 8 panel_ended || fail "SIGTERM with the question open did not end the program"
+wait_until 3 box_gone "Power-off Message" || fail "the question outlived the program"
+wait_until 3 box_gone Orvanta || fail "the panel window outlived the program"
 note "session end with the question open: the program ended"

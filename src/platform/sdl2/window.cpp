@@ -10,6 +10,9 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -39,6 +42,30 @@ sigset_t sessionEndSignals() {
     sigaddset(&set, SIGHUP);
     sigaddset(&set, SIGINT);
     return set;
+}
+
+// Kills the program's own child processes: SDL shows a message box in a
+// child of its own, which would otherwise outlive the panel and keep its
+// connection to the display (and so the panel's window) open.
+void killOwnChildren() {
+    const long self = long(getpid());
+    DIR* proc = opendir("/proc");
+    if (!proc) return;
+    while (const dirent* entry = readdir(proc)) {
+        const long pid = std::strtol(entry->d_name, nullptr, 10);
+        if (pid <= 0) continue;
+        char path[64];
+        std::snprintf(path, sizeof path, "/proc/%ld/stat", pid);
+        std::FILE* f = std::fopen(path, "r");
+        if (!f) continue;
+        char line[512] = {};
+        const size_t n = std::fread(line, 1, sizeof line - 1, f);
+        std::fclose(f);
+        const char* end = n ? std::strrchr(line, ')') : nullptr;  // the name may hold anything
+        long parent = 0;
+        if (end && std::sscanf(end + 1, " %*c %ld", &parent) == 1 && parent == self) kill(pid_t(pid), SIGKILL);
+    }
+    closedir(proc);
 }
 
 bool due(uint32_t now, uint32_t at) { return int32_t(now - at) >= 0; }
@@ -281,6 +308,7 @@ void SdlWindow::watchSessionEnd() {
         e.type = type;
         SDL_PushEvent(&e);
         sleep(sessionEndGraceSeconds);
+        killOwnChildren();
         _exit(128 + signal);
     }).detach();
 }
