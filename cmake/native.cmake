@@ -19,6 +19,9 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/skinart/CMakeLists.txt)
   add_subdirectory(tools/skinart)
 endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/helpwriter/CMakeLists.txt)
+  add_subdirectory(tools/helpwriter)
+endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/headless_render/CMakeLists.txt)
   add_subdirectory(tools/headless_render)
 endif()
@@ -34,6 +37,13 @@ endif()
 if(TARGET orvanta_linux_card)
   target_link_libraries(orvanta_tests PRIVATE orvanta_linux_card)
 endif()
+if(TARGET helpwriter_lib)
+  target_link_libraries(orvanta_tests PRIVATE helpwriter_lib)
+endif()
+# Opening the web manual on Linux (for the native program).
+add_library(orvanta_posix STATIC src/platform/posix/open_help.cpp)
+target_include_directories(orvanta_posix PUBLIC src)
+target_link_libraries(orvanta_tests PRIVATE orvanta_posix)
 target_compile_definitions(orvanta_tests PRIVATE ORVANTA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
 gtest_discover_tests(orvanta_tests DISCOVERY_TIMEOUT 60)
@@ -44,6 +54,26 @@ if(TARGET skinart)
     COMMAND skinart --out ${CMAKE_BINARY_DIR}/text.dat
     DEPENDS skinart VERBATIM)
   add_custom_target(skin ALL DEPENDS ${CMAKE_BINARY_DIR}/text.dat)
+endif()
+
+# The manual as a web page beside the native programs, installed with them.
+if(TARGET helpwriter AND TARGET skinart)
+  # The labels are cairo text on fontconfig, which keeps its caches until the
+  # process ends: LeakSanitizer would take them for leaks.
+  set(face_map_env)
+  if(ORVANTA_SANITIZE)
+    set(face_map_env ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0)
+  endif()
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/orvanta-face.png
+    COMMAND ${face_map_env} $<TARGET_FILE:skinart> --face-map ${CMAKE_BINARY_DIR}/orvanta-face.png
+    DEPENDS skinart VERBATIM)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/orvanta.html
+    COMMAND helpwriter ${CMAKE_SOURCE_DIR}/doc/manual.md --html ${CMAKE_BINARY_DIR}/orvanta.html
+            --image orvanta-face.png=${CMAKE_BINARY_DIR}/orvanta-face.png
+    DEPENDS helpwriter ${CMAKE_SOURCE_DIR}/doc/manual.md ${CMAKE_BINARY_DIR}/orvanta-face.png VERBATIM)
+  add_custom_target(manual ALL DEPENDS ${CMAKE_BINARY_DIR}/orvanta.html)
+  include(GNUInstallDirs)
+  install(FILES ${CMAKE_BINARY_DIR}/orvanta.html DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvanta)
 endif()
 
 find_package(benchmark QUIET)

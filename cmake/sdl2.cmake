@@ -37,7 +37,7 @@ set(ORVANTA_SDL2_SOURCES
   src/platform/sdl2/window.cpp)
 add_library(orvanta_sdl2 STATIC ${ORVANTA_SDL2_SOURCES} ${ORVANTA_ICON_SOURCE})
 find_package(X11 QUIET)
-target_link_libraries(orvanta_sdl2 PUBLIC orvanta_core orvanta_remote_protocol SDL2::SDL2)
+target_link_libraries(orvanta_sdl2 PUBLIC orvanta_core orvanta_remote_protocol orvanta_posix SDL2::SDL2)
 if(X11_FOUND)
   target_link_libraries(orvanta_sdl2 PUBLIC X11::X11)  # the pointer position, asked of the server
   # Times the first full paint for scripts/compare_native_wine.sh.

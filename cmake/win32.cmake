@@ -6,6 +6,11 @@ set(ORVANTA_SKINART "${CMAKE_SOURCE_DIR}/build/native/tools/skinart/skinart"
 if(NOT EXISTS "${ORVANTA_SKINART}")
   message(WARNING "skinart not found at ${ORVANTA_SKINART}: build the native preset first")
 endif()
+set(ORVANTA_HELPWRITER "${CMAKE_SOURCE_DIR}/build/native/tools/helpwriter/helpwriter"
+    CACHE FILEPATH "Native helpwriter tool that writes orvanta.hlp and orvanta.html")
+if(NOT EXISTS "${ORVANTA_HELPWRITER}")
+  message(WARNING "helpwriter not found at ${ORVANTA_HELPWRITER}: build the native preset first")
+endif()
 if(NOT ORVANTA_WINDRES)
   find_program(ORVANTA_WINDRES NAMES windres REQUIRED)
 endif()
@@ -39,6 +44,19 @@ add_custom_command(OUTPUT ${gen_dir}/orvanta_res.o
           -DORVANTA_VERSION_PATCH=${PROJECT_VERSION_PATCH}
           -i ${res_dir}/orvanta.rc -o ${gen_dir}/orvanta_res.o
   DEPENDS ${res_dir}/orvanta.rc ${res_dir}/orvanta.manifest ${gen_dir}/orvanta.ico ${cursor_files} VERBATIM)
+
+# The manual beside the program: orvanta.hlp for WinHelp, orvanta.html for
+# systems without it. The face picture of the web page comes from the skin tool.
+add_custom_command(OUTPUT ${gen_dir}/orvanta-face.png
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${gen_dir}
+  COMMAND ${ORVANTA_SKINART} --face-map ${gen_dir}/orvanta-face.png
+  DEPENDS ${ORVANTA_SKINART} VERBATIM)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/orvanta.hlp ${CMAKE_BINARY_DIR}/orvanta.html
+  COMMAND ${ORVANTA_HELPWRITER} ${CMAKE_SOURCE_DIR}/doc/manual.md
+          --hlp ${CMAKE_BINARY_DIR}/orvanta.hlp --html ${CMAKE_BINARY_DIR}/orvanta.html
+          --image orvanta-face.png=${gen_dir}/orvanta-face.png
+  DEPENDS ${ORVANTA_HELPWRITER} ${CMAKE_SOURCE_DIR}/doc/manual.md ${gen_dir}/orvanta-face.png VERBATIM)
+add_custom_target(program_help ALL DEPENDS ${CMAKE_BINARY_DIR}/orvanta.hlp ${CMAKE_BINARY_DIR}/orvanta.html)
 
 file(GLOB ORVANTA_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
 add_custom_target(program_skin ALL DEPENDS ${CMAKE_BINARY_DIR}/text.dat)

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  libcairo2-dev
+  libcairo2-dev fonts-dejavu-core
   mingw-w64 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine32 wine64
   xvfb xdotool x11-utils imagemagick

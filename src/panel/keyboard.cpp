@@ -210,6 +210,12 @@ float coarseKeyStep(float frequency, float minFrequency, int direction) {
     return float(next);
 }
 
+std::vector<unsigned> commandKeyCodes() {
+    std::vector<unsigned> codes;
+    for (const KeyBinding& binding : keyTable) codes.push_back(binding.code);
+    return codes;
+}
+
 void handleKey(App& app, unsigned virtualKey) {
     if (virtualKey < vk::first || virtualKey > vk::last) return;
     for (const KeyBinding& binding : keyTable) {

@@ -1,6 +1,8 @@
 // Keyboard commands.
 #pragma once
 
+#include <vector>
+
 #include "shell/receiver_state.h"
 
 namespace orv {
@@ -20,6 +22,9 @@ constexpr unsigned first = left, last = f6;  // codes outside this range are nev
 // Runs the command of a virtual-key code; codes the table does not list are ignored.
 // While a style morph runs only mute and the numeric-pad volume keys act.
 void handleKey(App& app, unsigned virtualKey);
+
+// The virtual-key codes that have a command, in table order.
+std::vector<unsigned> commandKeyCodes();
 
 // A coarse keyboard step of f in MHz: plain +-0.1 (no grid), with the band wrap.
 float coarseKeyStep(float frequency, float minFrequency, int direction);

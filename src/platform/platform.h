@@ -131,6 +131,8 @@ public:
 
 enum class BoxKind { ErrorOk, PlainOk, YesNoCancel };
 enum class BoxAnswer { Ok, Yes, No, Cancel };
+// What opening the manual came to.
+enum class HelpResult { Opened, FileMissing, ViewerMissing };
 
 // The one panel window and the things that live on it.
 class Window {
@@ -195,8 +197,15 @@ public:
     virtual ~Dialogs() = default;
     // Shows a modal box owned by the window; returns the button pressed (Ok for OK boxes).
     virtual BoxAnswer messageBox(const char* text, const char* title, BoxKind kind) = 0;
-    // Opens the help viewer on path's contents page without blocking the panel.
-    virtual void showHelp(const char* path) = 0;
+    // Opens the help viewer on path's contents page without blocking the panel;
+    // where the system has no viewer for that file the back end opens the
+    // manual's web page instead. shownFile gets the file that was opened, the
+    // file that is missing (FileMissing), or the file that no viewer program
+    // could be started for (ViewerMissing). Shows no message itself.
+    virtual HelpResult showHelp(const char* path, std::string& shownFile) = 0;
+    // Closes a help viewer window that showHelp opened on path (WinHelp's quit
+    // command); nothing where the viewer is not the program's to close.
+    virtual void closeHelp(const char* path) = 0;
 };
 
 // Everything the core asks of the system.

@@ -55,8 +55,12 @@ void drawPresetLamp(App& app, int presetNumber) {
 
 int pressHelpButton(App& app) {
     showIndicator(app, Indicator::HelpButton, true);
-    ShowHelp(app);
-    armReleaseOf(app, Indicator::HelpButton);
+    if (ShowHelp(app)) {
+        armReleaseOf(app, Indicator::HelpButton);
+    } else {
+        // The message box took the button's release: let the key up now.
+        showIndicator(app, Indicator::HelpButton, false);
+    }
     return 1;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "shell/paint.h"
+#include "shell/startup.h"
 #include "tuner/tuner.h"
 
 namespace orv {
@@ -72,6 +73,7 @@ void closePanel(App& app) {
         retuneCurrentPreset(app, answer == BoxAnswer::No);
     }
     saveShutdownRecord(app);
+    closeHelp(app);
     releaseSkinResources(app);
     s.skinReleased = true;
     app.platform.window.destroy();

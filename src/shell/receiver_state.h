@@ -116,6 +116,7 @@ struct ReceiverState {
     char skinFilePath[pathBufferSize] = {};
     char moduleDirectory[pathBufferSize] = {};
     char helpFilePath[pathBufferSize] = {};
+    bool helpOpened = false;  // the help viewer was opened; closing the panel closes it
     uint32_t msgSetStation = 0;
     uint32_t msgSetVolume = 0;
     uint32_t msgMute = 0;

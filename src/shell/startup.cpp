@@ -16,6 +16,7 @@ const char* const helpFileName = "orvanta.hlp";
 // Windows and POSIX paths alike.
 const char* const directorySeparators = "\\/";
 const char* const helpPathSeparators = "\\/:";
+const char* const helpBoxTitle = "Orvanta Help";
 
 // The program path as the 128-byte buffer holds it: at most 127 characters.
 std::string boundedPath(const std::string& path) { return path.substr(0, pathBufferSize - 1); }
@@ -59,7 +60,29 @@ void buildHelpFilePath(App& app, const std::string& modulePath) {
     std::memcpy(app.state.helpFilePath, help.data(), std::min(help.size(), size_t(pathBufferSize - 1)));
 }
 
-void ShowHelp(App& app) { app.platform.dialogs.showHelp(app.state.helpFilePath); }
+bool ShowHelp(App& app) {
+    std::string file;
+    switch (app.platform.dialogs.showHelp(app.state.helpFilePath, file)) {
+    case HelpResult::Opened:
+        app.state.helpOpened = true;
+        return true;
+    case HelpResult::FileMissing:
+        app.platform.dialogs.messageBox(("The help file " + file + " is missing.").c_str(), helpBoxTitle,
+                                        BoxKind::PlainOk);
+        return false;
+    case HelpResult::ViewerMissing:
+        app.platform.dialogs.messageBox(("No program could be started to show the help file " + file + ".").c_str(),
+                                        helpBoxTitle, BoxKind::PlainOk);
+        return false;
+    }
+    return false;
+}
+
+void closeHelp(App& app) {
+    if (!app.state.helpOpened) return;
+    app.state.helpOpened = false;
+    app.platform.dialogs.closeHelp(app.state.helpFilePath);
+}
 
 int runPanel(App& app, int showCommand) {
     Window& window = app.platform.window;

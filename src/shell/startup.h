@@ -18,7 +18,10 @@ void buildModuleDirectory(App& app, const std::string& modulePath);
 // helpFilePath: the program path cut after its last backslash, slash or colon, then
 // "orvanta.hlp" when it fits in 128 bytes, else "?".
 void buildHelpFilePath(App& app, const std::string& modulePath);
-// Opens the help file's contents page.
-void ShowHelp(App& app);
+// Opens the help file's contents page. When the help file or its viewer is
+// missing, says so in one OK box and returns false.
+bool ShowHelp(App& app);
+// Closes the help viewer that ShowHelp opened, if it did.
+void closeHelp(App& app);
 
 }  // namespace orv

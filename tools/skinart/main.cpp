@@ -6,6 +6,7 @@
 
 #include "artwork.h"
 #include "dib_writer.h"
+#include "face_map.h"
 #include "icon_writer.h"
 #include "png_export.h"
 #include "quantize.h"
@@ -17,7 +18,7 @@ constexpr int kIconSmall = 16;
 constexpr int kMaxScale = 16;
 
 struct Options {
-    std::string out, png, icon, iconPng, iconSource;
+    std::string out, png, icon, iconPng, iconSource, faceMap;
     int bpp = 8;
     int scale = 1;
     skinart::DibLayout layout;
@@ -32,7 +33,7 @@ void usage() {
                  "usage: skinart [--out FILE] [--bpp 1|4|8|16|24|32] [--header 40|108|124]\n"
                  "               [--top-down] [--bitfields] [--rgb555] [--shipped-colours]\n"
                  "               [--png FILE [--scale N] [--crop X,Y,W,H]] [--icon FILE]\n"
-                 "               [--icon-png FILE] [--icon-source FILE]\n"
+                 "               [--icon-png FILE] [--icon-source FILE] [--face-map FILE]\n"
                  "  --out   write the 430 x 344 skin bitmap (8 bits per pixel by default)\n"
                  "  --header, --top-down  the info header size and row order of --out\n"
                  "  --bitfields  32 bits with colour masks; --rgb555  16 bits as 5-5-5 (else 5-6-5)\n"
@@ -40,7 +41,8 @@ void usage() {
                  "  --png   also write a picture of it, blown up by --scale, cut to --crop\n"
                  "  --icon  write the window icon (32 x 32 and 16 x 16)\n"
                  "  --icon-png     write the 32 x 32 icon as a PNG with alpha\n"
-                 "  --icon-source  write the 32 x 32 icon as a C++ array of 0xAARRGGBB\n");
+                 "  --icon-source  write the 32 x 32 icon as a C++ array of 0xAARRGGBB\n"
+                 "  --face-map  write the face with its parts numbered and named (for the manual)\n");
 }
 
 bool parseCrop(const std::string& text, skinart::Rect& crop) {
@@ -67,6 +69,7 @@ bool parse(int argc, char** argv, Options& o) {
         else if (arg == "--icon") o.icon = value;
         else if (arg == "--icon-png") o.iconPng = value;
         else if (arg == "--icon-source") o.iconSource = value;
+        else if (arg == "--face-map") o.faceMap = value;
         else if (arg == "--bpp") o.bpp = std::atoi(value.c_str());
         else if (arg == "--scale") o.scale = std::atoi(value.c_str());
         else if (arg == "--header") o.layout.infoHeaderSize = std::atoi(value.c_str());
@@ -81,7 +84,7 @@ bool parse(int argc, char** argv, Options& o) {
         header != skinart::kV5HeaderSize)
         return false;
     const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty() ||
-                           !o.iconPng.empty() || !o.iconSource.empty();
+                           !o.iconPng.empty() || !o.iconSource.empty() || !o.faceMap.empty();
     return bppOk && o.scale >= 1 && o.scale <= kMaxScale && anyOutput;
 }
 
@@ -119,7 +122,7 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
-    if (!o.out.empty() || !o.png.empty()) {
+    if (!o.out.empty() || !o.png.empty() || !o.faceMap.empty()) {
         const std::vector<uint32_t> rgb = skinart::drawSkinRgb();
         std::vector<uint32_t> shown;
         const std::vector<uint8_t> file = encodeSkin(rgb, o, shown);
@@ -130,6 +133,10 @@ int main(int argc, char** argv) {
         if (!o.png.empty() &&
             !skinart::writePng(o.png, shown, skinart::kSkinWidth, o.crop, o.scale)) {
             std::fprintf(stderr, "skinart: cannot write %s\n", o.png.c_str());
+            return 1;
+        }
+        if (!o.faceMap.empty() && !skinart::writeFaceMap(o.faceMap, shown)) {
+            std::fprintf(stderr, "skinart: cannot write %s\n", o.faceMap.c_str());
             return 1;
         }
     }

@@ -175,12 +175,20 @@ struct ShownBox {
 class HeadlessDialogs : public Dialogs {
 public:
     BoxAnswer messageBox(const char* text, const char* title, BoxKind kind) override;
-    void showHelp(const char* path) override { helpOpened.push_back(path); }
+    HelpResult showHelp(const char* path, std::string& shownFile) override {
+        helpOpened.push_back(path);
+        shownFile = helpShownFile.empty() ? path : helpShownFile;
+        return helpResult;
+    }
+    void closeHelp(const char* path) override { helpClosed.push_back(path); }
 
     std::vector<ShownBox> boxes;
     std::deque<BoxAnswer> answers;  // scripted; Ok (or Cancel for questions) when empty
     std::function<void()> whileOpen;  // runs while a box is "open" (timers, paints)
     std::vector<std::string> helpOpened;
+    HelpResult helpResult = HelpResult::Opened;  // scripted outcome of showHelp
+    std::string helpShownFile;                   // scripted file it names ("" = the path asked for)
+    std::vector<std::string> helpClosed;
 };
 
 // All headless pieces together, with the settings in a file of its own.

@@ -158,7 +158,11 @@ class SdlDialogs : public Dialogs {
 public:
     explicit SdlDialogs(SdlWindow& window) : window_(window) {}
     BoxAnswer messageBox(const char* text, const char* title, BoxKind kind) override;
-    void showHelp(const char* path) override;
+    // The manual's web page (orvanta.html beside the program or installed),
+    // handed to the desktop's opener; the WinHelp path is not used here.
+    HelpResult showHelp(const char* path, std::string& shownFile) override;
+    // The browser is not the panel's to close.
+    void closeHelp(const char*) override {}
 
 private:
     SdlWindow& window_;
@@ -174,10 +178,6 @@ std::string dataFilePath(const std::string& executable);
 // The settings file: $XDG_CONFIG_HOME/orvanta/orvanta.ini, or
 // ~/.config/orvanta/orvanta.ini when XDG_CONFIG_HOME is unset or relative.
 std::string settingsPath();
-
-// Opens path in the desktop's viewer (xdg-open) without waiting for it and
-// without leaving a zombie. Nothing happens when the file does not exist.
-void openHelpViewer(const char* path);
 
 // The core's virtual-key code for a key, 0 for keys the panel has no code for.
 unsigned virtualKeyFor(SDL_Scancode scancode, SDL_Keycode key);

@@ -2,15 +2,15 @@
 // on POSIX and SDL2.
 #include "platform/sdl2/backend.h"
 
+#include "platform/posix/open_help.h"
+
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #ifndef ORVANTA_DATA_FROM_BIN
@@ -147,34 +147,13 @@ BoxAnswer SdlDialogs::messageBox(const char* text, const char* title, BoxKind ki
     return choices[pressed].answer;
 }
 
-void SdlDialogs::showHelp(const char* path) { openHelpViewer(path); }
-
-// The viewer runs as a grandchild: the child forks it and ends at once, so
-// the panel only waits for that short-lived child and the viewer, orphaned,
-// is reaped by init.
-void openHelpViewer(const char* path) {
-    if (!path || !isFile(path)) return;
-    const pid_t child = fork();
-    if (child < 0) return;
-    if (child == 0) {
-        if (fork() == 0) {
-            sigset_t none;
-            sigemptyset(&none);
-            sigprocmask(SIG_SETMASK, &none, nullptr);  // the panel blocks its session-end signals
-            setsid();
-            const int null = ::open("/dev/null", O_RDWR);
-            if (null >= 0) {
-                dup2(null, STDIN_FILENO);
-                dup2(null, STDOUT_FILENO);
-                dup2(null, STDERR_FILENO);
-            }
-            execlp("xdg-open", "xdg-open", path, static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        _exit(0);
+HelpResult SdlDialogs::showHelp(const char*, std::string& shownFile) {
+    switch (posix::openHelpPage(posix::currentProgramPath(), shownFile)) {
+    case posix::HelpOpenResult::Opened: return HelpResult::Opened;
+    case posix::HelpOpenResult::PageMissing: return HelpResult::FileMissing;
+    case posix::HelpOpenResult::OpenerMissing: return HelpResult::ViewerMissing;
     }
-    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    return HelpResult::ViewerMissing;
 }
 
 }  // namespace orv::sdl2

@@ -127,7 +127,11 @@ private:
 class MessageDialogs : public Dialogs {
 public:
     BoxAnswer messageBox(const char* text, const char* title, BoxKind kind) override;
-    void showHelp(const char* path) override;
+    HelpResult showHelp(const char* path, std::string& shownFile) override;
+    void closeHelp(const char* path) override;
+
+private:
+    bool winHelpOpened_ = false;
 };
 
 // Which card answers the port; the remote's "status" asks for it.

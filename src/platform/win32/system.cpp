@@ -109,8 +109,73 @@ BoxAnswer MessageDialogs::messageBox(const char* text, const char* title, BoxKin
     }
 }
 
-void MessageDialogs::showHelp(const char* path) {
-    WinHelpA(session().hwnd, path, HELP_CONTENTS, 0);
+namespace {
+
+const char helpExtension[] = ".hlp";
+const char pageExtension[] = ".html";
+constexpr DWORD firstVersionWithoutWinHelp = 6;  // Windows Vista
+constexpr UINT_PTR shellExecuteOk = 32;          // ShellExecute's results above this mean success
+
+bool fileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Wine reports a Windows version of its own choosing but ships WinHelp
+// (winhlp32); its ntdll exports wine_get_version.
+bool runningOnWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// Windows 95 to XP have WinHelp; Vista and later dropped it.
+bool systemHasWinHelp() {
+    if (runningOnWine()) return true;
+    const DWORD version = GetVersion();
+    return LOBYTE(LOWORD(version)) < firstVersionWithoutWinHelp;
+}
+
+// The web page beside the help file: orvanta.hlp -> orvanta.html.
+std::string pageBeside(const std::string& helpPath) {
+    const size_t n = sizeof helpExtension - 1;
+    if (helpPath.size() < n || lstrcmpiA(helpPath.c_str() + helpPath.size() - n, helpExtension) != 0)
+        return helpPath;
+    return helpPath.substr(0, helpPath.size() - n) + pageExtension;
+}
+
+// ShellExecuteA from SHELL32, loaded at run time so that the program's
+// import table names only KERNEL32, USER32, GDI32 and msvcrt.
+using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+bool openWithShell(HWND owner, const std::string& file) {
+    static HMODULE shell32 = LoadLibraryA("shell32.dll");  // kept loaded: the shell may call back into it
+    if (!shell32) return false;
+    auto shellExecute = reinterpret_cast<ShellExecuteFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(shell32, "ShellExecuteA")));
+    if (!shellExecute) return false;
+    HINSTANCE result = shellExecute(owner, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<UINT_PTR>(result) > shellExecuteOk;
+}
+
+}  // namespace
+
+HelpResult MessageDialogs::showHelp(const char* path, std::string& shownFile) {
+    if (systemHasWinHelp()) {
+        shownFile = path;
+        if (!fileExists(shownFile)) return HelpResult::FileMissing;
+        if (!WinHelpA(session().hwnd, path, HELP_CONTENTS, 0)) return HelpResult::ViewerMissing;
+        winHelpOpened_ = true;
+        return HelpResult::Opened;
+    }
+    shownFile = pageBeside(path);
+    if (!fileExists(shownFile)) return HelpResult::FileMissing;
+    if (!openWithShell(session().hwnd, shownFile)) return HelpResult::ViewerMissing;
+    return HelpResult::Opened;
+}
+
+void MessageDialogs::closeHelp(const char* path) {
+    if (!winHelpOpened_) return;  // a browser is not ours to close
+    winHelpOpened_ = false;
+    WinHelpA(session().hwnd, path, HELP_QUIT, 0);
 }
 
 }  // namespace orv::win32
