@@ -96,3 +96,6 @@ add_executable(orvanta_soak tests/soak/soak.cpp tests/panel_fixture.cpp)
 target_link_libraries(orvanta_soak PRIVATE orvanta_headless)
 add_test(NAME soak_20000_events COMMAND orvanta_soak --seed 1 --events 20000)
 set_tests_properties(soak_20000_events PROPERTIES TIMEOUT 600)
+
+# The native Linux program (SDL2) and its remote control.
+include(${CMAKE_SOURCE_DIR}/cmake/sdl2.cmake)

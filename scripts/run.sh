@@ -1,24 +1,33 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds orvanta.exe and starts the panel under Wine
-# with the simulated tuner card.
-#   WINEPREFIX  the Wine prefix to use (default ~/.orvanta-wine, 32-bit)
+# Installs what is missing, builds and starts the panel with the simulated
+# tuner card:
+#   bash scripts/run.sh          the native Linux program build/native/orvanta
+#   bash scripts/run.sh --wine   the Windows program build/win32/orvanta.exe under Wine
+# Environment:
 #   DISPLAY     the X display; without one an Xvfb is started and a
 #               screenshot of it is written to build/panel.png
+#   WINEPREFIX  (--wine) the Wine prefix to use (default ~/.orvanta-wine, 32-bit)
+# The native program keeps its settings in $XDG_CONFIG_HOME/orvanta/orvanta.ini
+# (default ~/.config/orvanta/orvanta.ini); the Windows one in the Wine prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 jobs=$(nproc)
 
+wine_build=0
+case "${1:-}" in
+  --wine) wine_build=1 ;;
+  "") ;;
+  *) echo "usage: bash scripts/run.sh [--wine]" >&2; exit 2 ;;
+esac
+
 bash scripts/setup.sh
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
-cmake --preset mingw-i686 >/dev/null
-cmake --build --preset mingw-i686 -j "$jobs"
-
-export WINEPREFIX=${WINEPREFIX:-$HOME/.orvanta-wine}
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -d "$WINEPREFIX" ]; then export WINEARCH=win32; fi
+if [ "$wine_build" = 1 ]; then
+  cmake --preset mingw-i686 >/dev/null
+  cmake --build --preset mingw-i686 -j "$jobs"
+fi
 
 xvfb_pid=""
 cleanup() {
@@ -38,6 +47,34 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "No DISPLAY: started Xvfb on $DISPLAY (look at it with: import -display $DISPLAY -window root shot.png)."
 fi
 
+# run_panel COMMAND...: starts the panel; under our own Xvfb, takes a
+# screenshot after 5 s and waits for the panel.
+run_panel() {
+  if [ -n "$xvfb_pid" ]; then
+    "$@" &
+    panel=$!
+    sleep 5
+    import -window root "$repo/build/panel.png" && echo "Screenshot of the screen: build/panel.png"
+    echo "The panel runs on $DISPLAY; press Ctrl-C to stop it."
+    wait "$panel" || true
+  else
+    exec "$@"
+  fi
+}
+
+if [ "$wine_build" = 0 ]; then
+  ini=${XDG_CONFIG_HOME:-$HOME/.config}/orvanta/orvanta.ini
+  echo "Starting the panel (build/native/orvanta, simulated card) with settings in $ini"
+  echo "Remote control: build/native/orvanta-remote station N | volume up|down | mute on|off"
+  run_panel "$repo/build/native/orvanta"
+  exit 0
+fi
+
+export WINEPREFIX=${WINEPREFIX:-$HOME/.orvanta-wine}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -d "$WINEPREFIX" ]; then export WINEARCH=win32; fi
+
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Preparing the Wine prefix $WINEPREFIX (once)..."
   wineboot -i >/dev/null 2>&1
@@ -52,13 +89,6 @@ fi
 
 echo "Starting the panel (build/win32/orvanta.exe) with settings in $ini"
 if [ -n "$xvfb_pid" ]; then
-  wine "$repo/build/win32/orvanta.exe" &
-  panel=$!
-  sleep 5
-  import -window root "$repo/build/panel.png" && echo "Screenshot of the screen: build/panel.png"
-  echo "The panel runs on $DISPLAY; press Ctrl-C to stop it."
   trap 'wineserver -k; wineserver -w; cleanup' INT TERM
-  wait "$panel" || true
-else
-  exec wine "$repo/build/win32/orvanta.exe"
 fi
+run_panel wine "$repo/build/win32/orvanta.exe"

@@ -11,6 +11,7 @@ packages=(
   mingw-w64 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine32 wine64
   xvfb xdotool x11-utils imagemagick libx11-dev
+  libsdl2-dev xfonts-base desktop-file-utils xdg-utils
 )
 
 need_i386=0

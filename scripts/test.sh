@@ -5,6 +5,7 @@
 #   3. mingw-i686 preset: orvanta.exe, and checks of the programs' import and export tables and sizes
 #   4. the fuzz targets (skin loader, settings store), about 20 s each (fuzz/run.sh)
 #   5. end-to-end tests: orvanta.exe under Wine on Xvfb (scripts/e2e)
+#   6. end-to-end tests of the native program orvanta on Xvfb (scripts/e2e-native)
 # Exits non-zero when anything failed; ends with a summary of every step.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -102,6 +103,29 @@ if [ "$win32_ok" = 1 ]; then
   [ "$rc" = 0 ] && [ -n "$line" ] || broken=1
 else
   summary+=("e2e: not run (orvanta.exe was not built)")
+  broken=1
+fi
+
+# run_e2e NAME SCRIPT: an end-to-end runner whose closing line is "NAME: N passed, M failed".
+run_e2e() {
+  local name=$1 script=$2 rc line p f
+  echo "== $name tests"
+  bash "$script" 2>&1 | tee "$logs/$name.log"
+  rc=${PIPESTATUS[0]}
+  line=$(grep -E "^$name: [0-9]+ passed, [0-9]+ failed" "$logs/$name.log" | tail -n 1)
+  summary+=("${line:-$name: did not finish}")
+  if [ -n "$line" ]; then
+    read -r p f < <(sed -E "s/^$name: ([0-9]+) passed, ([0-9]+) failed.*/\1 \2/" <<<"$line")
+    total_passed=$((total_passed + p))
+    total_failed=$((total_failed + f))
+  fi
+  [ "$rc" = 0 ] && [ -n "$line" ] || broken=1
+}
+
+if [ "$native_ok" = 1 ] && [ -x build/native/orvanta ]; then
+  run_e2e e2e-native scripts/e2e-native/run_all.sh
+else
+  summary+=("e2e-native: not run (build/native/orvanta was not built)")
   broken=1
 fi
 

@@ -182,6 +182,16 @@ TEST(Startup, HelpPathSitsBesideTheProgram) {
     EXPECT_STREQ(f.s().moduleDirectory, "C:\\Program Files\\Orvanta\\");
 }
 
+TEST(Startup, PosixProgramPathsCutAtTheLastSlash) {
+    PanelFixture f;
+    buildModuleDirectory(f.app, "/usr/local/bin/orvanta");
+    EXPECT_STREQ(f.s().moduleDirectory, "/usr/local/bin/");
+    buildHelpFilePath(f.app, "/usr/local/bin/orvanta");
+    EXPECT_STREQ(f.s().helpFilePath, "/usr/local/bin/orvanta.hlp");
+    buildModuleDirectory(f.app, "C:\\Orvanta/sub\\orvanta.exe");  // mixed: the last of either
+    EXPECT_STREQ(f.s().moduleDirectory, "C:\\Orvanta/sub\\");
+}
+
 TEST(Startup, HelpPathThatWouldNotFitEndsInQuestionMark) {
     PanelFixture f;
     std::string dir = "C:\\" + std::string(114, 'd') + "\\";  // 118 characters: 118 + 11 + 1 > 128

@@ -12,6 +12,10 @@ namespace {
 constexpr int defaultWindowX = 150;
 constexpr int defaultWindowY = 100;
 const char* const helpFileName = "orvanta.hlp";
+// Folder separators of a program path: the backslash, and the slash of
+// Windows and POSIX paths alike.
+const char* const directorySeparators = "\\/";
+const char* const helpPathSeparators = "\\/:";
 const char* const helpBoxTitle = "Orvanta Help";
 
 // The program path as the 128-byte buffer holds it: at most 127 characters.
@@ -40,14 +44,14 @@ void readWindowPosition(App& app) {
 
 void buildModuleDirectory(App& app, const std::string& modulePath) {
     std::string path = boundedPath(modulePath);
-    std::string dir = path.substr(0, directoryLength(path, "\\"));
+    std::string dir = path.substr(0, directoryLength(path, directorySeparators));
     std::memset(app.state.moduleDirectory, 0, pathBufferSize);
     std::memcpy(app.state.moduleDirectory, dir.data(), dir.size());
 }
 
 void buildHelpFilePath(App& app, const std::string& modulePath) {
     std::string path = boundedPath(modulePath);
-    std::string help = path.substr(0, directoryLength(path, "\\:"));
+    std::string help = path.substr(0, directoryLength(path, helpPathSeparators));
     if (help.size() + std::strlen(helpFileName) + 1 <= size_t(pathBufferSize))
         help += helpFileName;
     else

@@ -13,9 +13,9 @@ int runPanel(App& app, int showCommand);
 // Reads the saved position; both coordinates go back to (150, 100) when X
 // exceeds the screen width or Y the screen height.
 void readWindowPosition(App& app);
-// moduleDirectory: the program path cut just after its last backslash (bounded).
+// moduleDirectory: the program path cut just after its last backslash or slash (bounded).
 void buildModuleDirectory(App& app, const std::string& modulePath);
-// helpFilePath: the program path cut after its last backslash or colon, then
+// helpFilePath: the program path cut after its last backslash, slash or colon, then
 // "orvanta.hlp" when it fits in 128 bytes, else "?".
 void buildHelpFilePath(App& app, const std::string& modulePath);
 // Opens the help file's contents page. When the help file or its viewer is

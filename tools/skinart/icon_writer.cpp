@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <cstdio>
 
 namespace skinart {
 namespace {
@@ -158,6 +159,40 @@ std::vector<uint8_t> encodeIco(const std::vector<IconImage>& images) {
         }
     }
     return out;
+}
+
+// cairo keeps premultiplied alpha.
+bool writeIconPng(const std::string& path, const IconImage& image) {
+    const int n = image.size;
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, n, n);
+    cairo_surface_flush(s);
+    unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < n; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+        for (int x = 0; x < n; ++x) {
+            const uint32_t p = image.argb[static_cast<size_t>(y) * n + x];
+            const uint32_t a = p >> 24;
+            auto pre = [a](uint32_t c) { return (c * a + 127) / 255; };
+            row[x] = a << 24 | pre((p >> 16) & 0xFF) << 16 | pre((p >> 8) & 0xFF) << 8 | pre(p & 0xFF);
+        }
+    }
+    cairo_surface_mark_dirty(s);
+    const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(s);
+    return ok;
+}
+
+bool writeIconSource(const std::string& path, const IconImage& image) {
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    if (!out) return false;
+    std::fprintf(out, "// Written by skinart --icon-source: the %d x %d window icon.\n", image.size, image.size);
+    std::fprintf(out, "#include <cstdint>\n\nextern const int orvantaIconSize = %d;\n", image.size);
+    std::fprintf(out, "extern const uint32_t orvantaIconArgb[] = {\n");
+    for (size_t i = 0; i < image.argb.size(); ++i)
+        std::fprintf(out, "0x%08X,%s", unsigned(image.argb[i]), i % 8 == 7 ? "\n" : " ");
+    std::fprintf(out, "};\n");
+    return std::fclose(out) == 0;
 }
 
 }  // namespace skinart

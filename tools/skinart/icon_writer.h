@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace skinart {
@@ -18,5 +19,13 @@ IconImage drawEmblem(int size);
 // An .ico file holding the images as 32-bit BGRA bitmaps with an AND mask
 // (set bits where alpha is 0).
 std::vector<uint8_t> encodeIco(const std::vector<IconImage>& images);
+
+// The image as a PNG with alpha (the desktop icon). False when it cannot be written.
+bool writeIconPng(const std::string& path, const IconImage& image);
+
+// The image as C++ source: orvantaIconSize and orvantaIconArgb[] (0xAARRGGBB,
+// top row first), for a program that sets its window icon without an image
+// library. False when it cannot be written.
+bool writeIconSource(const std::string& path, const IconImage& image);
 
 }  // namespace skinart

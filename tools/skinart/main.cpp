@@ -18,7 +18,7 @@ constexpr int kIconSmall = 16;
 constexpr int kMaxScale = 16;
 
 struct Options {
-    std::string out, png, icon, faceMap;
+    std::string out, png, icon, iconPng, iconSource, faceMap;
     int bpp = 8;
     int scale = 1;
     skinart::DibLayout layout;
@@ -33,13 +33,15 @@ void usage() {
                  "usage: skinart [--out FILE] [--bpp 1|4|8|16|24|32] [--header 40|108|124]\n"
                  "               [--top-down] [--bitfields] [--rgb555] [--shipped-colours]\n"
                  "               [--png FILE [--scale N] [--crop X,Y,W,H]] [--icon FILE]\n"
-                 "               [--face-map FILE]\n"
+                 "               [--icon-png FILE] [--icon-source FILE] [--face-map FILE]\n"
                  "  --out   write the 430 x 344 skin bitmap (8 bits per pixel by default)\n"
                  "  --header, --top-down  the info header size and row order of --out\n"
                  "  --bitfields  32 bits with colour masks; --rgb555  16 bits as 5-5-5 (else 5-6-5)\n"
                  "  --shipped-colours  16, 24 or 32 bits in the 256 colours of the 8-bit skin\n"
                  "  --png   also write a picture of it, blown up by --scale, cut to --crop\n"
                  "  --icon  write the window icon (32 x 32 and 16 x 16)\n"
+                 "  --icon-png     write the 32 x 32 icon as a PNG with alpha\n"
+                 "  --icon-source  write the 32 x 32 icon as a C++ array of 0xAARRGGBB\n"
                  "  --face-map  write the face with its parts numbered and named (for the manual)\n");
 }
 
@@ -65,6 +67,8 @@ bool parse(int argc, char** argv, Options& o) {
         if (arg == "--out") o.out = value;
         else if (arg == "--png") o.png = value;
         else if (arg == "--icon") o.icon = value;
+        else if (arg == "--icon-png") o.iconPng = value;
+        else if (arg == "--icon-source") o.iconSource = value;
         else if (arg == "--face-map") o.faceMap = value;
         else if (arg == "--bpp") o.bpp = std::atoi(value.c_str());
         else if (arg == "--scale") o.scale = std::atoi(value.c_str());
@@ -79,7 +83,8 @@ bool parse(int argc, char** argv, Options& o) {
     if (header != skinart::kInfoHeaderSize && header != skinart::kV4HeaderSize &&
         header != skinart::kV5HeaderSize)
         return false;
-    const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty() || !o.faceMap.empty();
+    const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty() ||
+                           !o.iconPng.empty() || !o.iconSource.empty() || !o.faceMap.empty();
     return bppOk && o.scale >= 1 && o.scale <= kMaxScale && anyOutput;
 }
 
@@ -142,6 +147,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "skinart: cannot write %s\n", o.icon.c_str());
             return 1;
         }
+    }
+    if (!o.iconPng.empty() && !skinart::writeIconPng(o.iconPng, skinart::drawEmblem(kIconLarge))) {
+        std::fprintf(stderr, "skinart: cannot write %s\n", o.iconPng.c_str());
+        return 1;
+    }
+    if (!o.iconSource.empty() &&
+        !skinart::writeIconSource(o.iconSource, skinart::drawEmblem(kIconLarge))) {
+        std::fprintf(stderr, "skinart: cannot write %s\n", o.iconSource.c_str());
+        return 1;
     }
     return 0;
 }

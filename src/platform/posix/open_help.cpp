@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 
 namespace orv::posix {
@@ -61,6 +62,9 @@ bool launchDetached(const std::vector<std::string>& argv) {
     if (child == 0) {
         const pid_t grandchild = fork();
         if (grandchild == 0) {
+            sigset_t none;  // a caller may block signals for a watcher thread; the opened program gets none blocked
+            sigemptyset(&none);
+            sigprocmask(SIG_SETMASK, &none, nullptr);
             setsid();
             execvp(args[0], args.data());
             const int error = errno;

@@ -1,0 +1,230 @@
+# Helpers for the end-to-end tests of the native program (build/native/orvanta)
+# on Xvfb. run_all.sh provides the X display and the build (E2E_DISPLAY,
+# E2E_ROOT, ORVANTA_NATIVE, ORVANTA_RENDER); each test gets its own program
+# folder, settings folder and runtime folder, and drives the panel with xdotool.
+
+export DISPLAY=${E2E_DISPLAY:?run the native end-to-end tests through scripts/e2e-native/run_all.sh}
+
+PANEL_PID=""
+TEST_DIR=""
+EXTRA_PIDS=()
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -n "$PANEL_PID" ]; then
+    if panel_running; then
+      echo "  the panel (pid $PANEL_PID) still runs" >&2
+      if command -v gdb >/dev/null; then  # where it is stuck
+        timeout 20 gdb -p "$PANEL_PID" -batch -ex 'thread apply all bt 12' 2>/dev/null | grep -E '^(#|Thread)' | sed 's/^/    /' >&2
+      fi
+    else
+      echo "  the panel has ended" >&2
+    fi
+  fi
+  echo "  windows: $(xwininfo -root -tree 2>/dev/null | grep -o '"[^"]*": ([^)]*) *[0-9x+-]*' | tr '\n' ' ')" >&2
+  if [ -n "$TEST_DIR" ] && [ -s "$TEST_DIR/panel.log" ]; then
+    echo "  last lines of the panel's output:" >&2
+    tail -n 15 "$TEST_DIR/panel.log" | sed 's/^/    /' >&2
+  fi
+  exit 1
+}
+
+note() {
+  echo "  $*"
+}
+
+# A fresh test: the program and text.dat in $APP_DIR, the settings in
+# $XDG_CONFIG_HOME/orvanta/orvanta.ini with the simulated card's trace in
+# $TRACE, the remote socket in $XDG_RUNTIME_DIR.
+new_test() {
+  TEST_DIR=$(mktemp -d "$E2E_ROOT/test.XXXXXX")
+  APP_DIR=$TEST_DIR/app
+  mkdir -p "$APP_DIR" "$TEST_DIR/config/orvanta" "$TEST_DIR/runtime"
+  chmod 700 "$TEST_DIR/runtime"
+  cp "$ORVANTA_NATIVE/orvanta" "$ORVANTA_NATIVE/text.dat" "$APP_DIR/"
+  export XDG_CONFIG_HOME=$TEST_DIR/config
+  export XDG_RUNTIME_DIR=$TEST_DIR/runtime
+  INI=$XDG_CONFIG_HOME/orvanta/orvanta.ini
+  TRACE=$TEST_DIR/trace.txt
+  SOCKET=$XDG_RUNTIME_DIR/orvanta.sock
+  REMOTE=$ORVANTA_NATIVE/orvanta-remote
+  printf '[Simulator]\nTRACE=%s\n' "$TRACE" > "$INI"
+  trap stop_all EXIT
+  trap 'stop_all; exit 1' TERM INT
+}
+
+# Starts the panel in the background; its output goes to $TEST_DIR/panel.log.
+start_panel() {
+  "$APP_DIR/orvanta" > "$TEST_DIR/panel.log" 2>&1 &
+  PANEL_PID=$!
+}
+
+# Ends the panel and whatever else this test started, by their ids.
+stop_all() {
+  local p
+  for p in "${EXTRA_PIDS[@]}" $PANEL_PID; do
+    kill "$p" 2>/dev/null
+    wait "$p" 2>/dev/null
+  done
+  EXTRA_PIDS=()
+  PANEL_PID=""
+  return 0
+}
+
+panel_running() {
+  [ -n "$PANEL_PID" ] && kill -0 "$PANEL_PID" 2>/dev/null
+}
+
+panel_ended() {
+  ! panel_running
+}
+
+# wait_until SECONDS COMMAND...: retries COMMAND every 0.1 s until it succeeds.
+wait_until() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@"; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.1
+  done
+}
+
+# The X window (hex id) whose name is exactly $1, printed; false when none.
+# xwininfo lists windows that have no class too (SDL's message boxes).
+find_window() {
+  local id
+  id=$(xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" 'index($0, name) { print $1; exit }')
+  [ -n "$id" ] && echo "$id"
+}
+
+# wait_window NAME SECONDS: prints the window id once it shows.
+wait_window() {
+  local id="" end=$((SECONDS + $2))
+  while :; do
+    id=$(find_window "$1") && break
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.1
+  done
+  echo "$id"
+}
+
+# The panel window, once it shows.
+panel_window() {
+  wait_window Orvanta "${1:-30}"
+}
+
+# Sets X, Y, WIDTH, HEIGHT of window $1.
+window_geometry() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+}
+
+size_is() {  # size_is WINDOW W H
+  window_geometry "$1"
+  [ "$WIDTH" = "$2" ] && [ "$HEIGHT" = "$3" ]
+}
+
+# The xwininfo line of the window named $1 (id, name and geometry); "" when none.
+window_line() {
+  xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" 'index($0, name) { print; exit }'
+}
+
+# Presses KEY on the box titled TITLE that is open now; true once it closed.
+# A box that follows at once may get the same window id, so a box counts as
+# closed when the line of that title changed (the next box has other text).
+answer_box() {
+  local title=$1 key=$2 id line try
+  id=$(wait_window "$title" 20) || return 1
+  line=$(window_line "$title")
+  for try in 1 2 3 4 5; do
+    xdotool windowfocus "$id" 2>/dev/null || true
+    sleep 0.2
+    xdotool key --clearmodifiers "$key" 2>/dev/null || true
+    if wait_until 3 box_changed "$title" "$line"; then return 0; fi
+  done
+  return 1
+}
+
+box_gone() {
+  ! find_window "$1" >/dev/null
+}
+
+box_changed() {
+  [ "$(window_line "$1")" != "$2" ]
+}
+
+last_transfer() {
+  [ -f "$TRACE" ] && grep '^T ' "$TRACE" | tail -n 1
+}
+
+transfer_is() {
+  [ "$(last_transfer)" = "$1" ]
+}
+
+transfers() {
+  if [ -f "$TRACE" ]; then grep -c '^T ' "$TRACE"; else echo 0; fi
+}
+
+setting() {  # setting KEY: the first value of KEY in the settings file
+  tr -d '\r' < "$INI" 2>/dev/null | grep -m 1 "^$1=" | cut -d= -f2
+}
+
+setting_is() {
+  [ "$(setting "$1")" = "$2" ]
+}
+
+# Window $1 as a PNG at $2, cut out of a screenshot of the whole screen.
+window_shot() {
+  window_geometry "$1"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
+}
+
+# Blacks out the clock cells (x 28..71, y 34..43) of image $1 into $2.
+mask_clock() {
+  convert "$1" -fill black -draw "rectangle 28,34 71,43" "$2"
+}
+
+differing() {
+  compare -metric AE "$1" "$2" null: 2>&1
+}
+
+# stable_shot WINDOW NAME: shoots window $1 until two masked shots in a row
+# agree; prints the path of the last one.
+stable_shot() {
+  local id=$1 name=$2 prev="" i
+  for i in $(seq 1 30); do
+    sleep 0.3
+    window_shot "$id" "$TEST_DIR/$name-shot$i.png" || return 1
+    mask_clock "$TEST_DIR/$name-shot$i.png" "$TEST_DIR/$name-masked$i.png"
+    if [ -n "$prev" ] && [ "$(differing "$prev" "$TEST_DIR/$name-masked$i.png")" = 0 ]; then break; fi
+    prev=$TEST_DIR/$name-masked$i.png
+  done
+  echo "$TEST_DIR/$name-masked$i.png"
+}
+
+# same_as_render SHOT NAME [CROP]: compares a masked window shot with what the
+# headless back end draws at start-up for the current settings (cut to CROP,
+# WxH+X+Y, when given); fails the test when a pixel differs.
+same_as_render() {
+  local shot=$1 name=$2 crop=${3:-} size_shot size_ref diff out
+  [ -x "$ORVANTA_RENDER" ] || fail "reference renderer $ORVANTA_RENDER is missing"
+  tr -d '\r' < "$INI" | grep -v '^TRACE=' > "$TEST_DIR/$name.ini"
+  "$ORVANTA_RENDER" --skin "$ORVANTA_NATIVE/text.dat" --settings "$TEST_DIR/$name.ini" \
+    --hour "$(date +%-H)" --minute "$(date +%-M)" --out "$TEST_DIR/$name-render.ppm" \
+    || fail "orvanta_render failed"
+  mask_clock "$TEST_DIR/$name-render.ppm" "$TEST_DIR/$name-render.png"
+  if [ -n "$crop" ]; then
+    convert "$shot" -crop "$crop" +repage "$TEST_DIR/$name-cropped.png"
+    convert "$TEST_DIR/$name-render.png" -crop "$crop" +repage "$TEST_DIR/$name-render.png"
+    shot=$TEST_DIR/$name-cropped.png
+  fi
+  size_shot=$(identify -format '%wx%h' "$shot")
+  size_ref=$(identify -format '%wx%h' "$TEST_DIR/$name-render.png")
+  [ "$size_shot" = "$size_ref" ] || fail "$name: window is $size_shot, the headless drawing $size_ref"
+  diff=$(differing "$shot" "$TEST_DIR/$name-render.png")
+  note "$name: window $size_shot, differing pixels outside the clock: $diff"
+  if [ "$diff" != 0 ]; then
+    out=${E2E_ARTIFACTS:-/tmp}/orvanta-e2e-native-$name
+    mkdir -p "$out" && cp "$shot" "$out/window.png" && cp "$TEST_DIR/$name-render.png" "$out/headless.png"
+    fail "$name: $diff pixels differ (images in $out)"
+  fi
+}

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Settings: a file copied over from Windows (CRLF line ends) reads the same
+# (preset 3 at 98.0 MHz gives divider 4348); the settings folder is made at
+# the first write. Install: cmake --install puts the program, the remote, the
+# skin, the desktop entry and the icon in place; the installed program finds
+# its skin in <prefix>/share/orvanta and starts.
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+
+new_test
+printf '[Simulator]\r\nTRACE=%s\r\n[RadioStation]\r\nSTATION=3\r\nSTATION3=98.000000\r\n[SYSTEM]\r\nSTYLE=0\r\n' "$TRACE" > "$INI"
+start_panel
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
+wait_until 10 transfer_is "T 4348 85" || fail "CRLF settings: first transfer '$(last_transfer)', expected 'T 4348 85'"
+note "settings with CRLF line ends: $(last_transfer)"
+xdotool key --window "$id" Right
+wait_until 5 transfer_is "T 4349 85" || fail "right arrow after CRLF settings: '$(last_transfer)'"
+stop_all
+
+# No settings folder yet: made at the first write (a preset key), mode 0700.
+new_test
+rm -rf "$XDG_CONFIG_HOME"
+start_panel
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
+sleep 0.5
+xdotool key --window "$id" 2
+wait_until 5 setting_is STATION 2 || fail "no settings file after the first write"
+[ "$(stat -c %a "$XDG_CONFIG_HOME/orvanta")" = 700 ] || fail "settings folder mode $(stat -c %a "$XDG_CONFIG_HOME/orvanta")"
+note "settings folder made at the first write: $INI"
+stop_all
+
+# The installation.
+new_test
+prefix=$TEST_DIR/prefix
+cmake --install "$ORVANTA_NATIVE" --prefix "$prefix" > "$TEST_DIR/install.log" 2>&1 || fail "cmake --install failed: $(tail -n 3 "$TEST_DIR/install.log")"
+for f in bin/orvanta bin/orvanta-remote share/orvanta/text.dat share/applications/orvanta.desktop \
+         share/icons/hicolor/32x32/apps/orvanta.png; do
+  [ -f "$prefix/$f" ] || fail "cmake --install did not put $f"
+done
+desktop-file-validate "$prefix/share/applications/orvanta.desktop" || fail "the desktop entry does not validate"
+[ "$(identify -format '%wx%h' "$prefix/share/icons/hicolor/32x32/apps/orvanta.png")" = 32x32 ] || fail "the icon is not 32 x 32"
+"$prefix/bin/orvanta" > "$TEST_DIR/panel.log" 2>&1 &
+PANEL_PID=$!
+id=$(panel_window) || fail "the installed program showed no window"
+wait_until 10 transfer_is "T 3988 85" || fail "the installed program did not tune"
+shot=$(stable_shot "$id" installed) || fail "screenshot failed"
+same_as_render "$shot" installed
+"$prefix/bin/orvanta-remote" station 4 || fail "the installed remote exited $?"
+wait_until 5 setting_is STATION 4 || fail "the installed remote did not reach the panel"
+note "installed in $prefix: program, remote, skin, desktop entry and icon"

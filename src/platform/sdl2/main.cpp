@@ -1,0 +1,43 @@
+// The native program orvanta: the SDL2 back end around the panel's core. The
+// card is chosen in section "Card" once the window exists: a Video4Linux2
+// radio receiver, the card's port through ioperm (only when named), or the
+// simulated card (configured in section "Simulator").
+#include <cstdio>
+
+#include "platform/linux/linux_card.h"
+#include "platform/sdl2/backend.h"
+#include "shell/startup.h"
+
+namespace {
+
+// The card of the settings; once open it says on standard error which one it is.
+class AnnouncedCard : public orv::linuxcard::LinuxCardPort {
+public:
+    using LinuxCardPort::LinuxCardPort;
+    bool open(std::string& whyNot) override {
+        if (!LinuxCardPort::open(whyNot)) return false;
+        std::fprintf(stderr, "orvanta: card: %s\n", description().c_str());
+        return true;
+    }
+};
+
+}  // namespace
+
+int main(int, char**) {
+    orv::sdl2::SystemClock clock;
+    orv::sdl2::XdgProfile profile(orv::sdl2::settingsPath());
+    orv::sdl2::PosixFiles files;
+    orv::sdl2::SdlDisplay display;
+    orv::sdl2::SdlWindow window(display);
+    orv::sdl2::SdlDialogs dialogs(window);
+    orv::linuxcard::SystemRadioDevice radio;
+    orv::linuxcard::SystemPortInstructions ports;
+    AnnouncedCard card(profile, {radio, ports});
+    orv::Platform platform{card, clock, profile, files, display, window, dialogs};
+    orv::App app(platform);
+    window.app = &app;
+    const int exitCode = orv::runPanel(app, 1);
+    window.app = nullptr;
+    SDL_Quit();
+    return exitCode;
+}

@@ -1,0 +1,119 @@
+#include "platform/sdl2/remote_protocol.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace orv::remote {
+
+namespace {
+
+constexpr uint32_t largestNumber = 0xFFFF;
+constexpr size_t longestNumber = 5;  // "65535"
+const char* const socketName = "orvanta.sock";
+
+struct Word {
+    const char* verb;
+    const char* value;
+    Kind kind;
+    uint32_t wParam;
+};
+
+// The fixed words; the station number is parsed on its own.
+constexpr Word words[] = {
+    {"volume", "up", Kind::SetVolume, 0},  // 0 steps up, anything else down
+    {"volume", "down", Kind::SetVolume, 1},
+    {"mute", "on", Kind::Mute, 1},
+    {"mute", "off", Kind::Mute, 0},
+};
+
+const char* const names[kindCount] = {"TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE"};
+
+bool parseStationNumber(const std::string& digits, uint32_t& out) {
+    if (digits.empty() || digits.size() > longestNumber) return false;
+    uint32_t n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + uint32_t(c - '0');
+    }
+    if (n > largestNumber) return false;
+    out = n;
+    return true;
+}
+
+}  // namespace
+
+const char* messageName(Kind kind) { return names[int(kind)]; }
+
+bool parseLine(const std::string& raw, Command& out) {
+    std::string line = raw;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() > lineMax) return false;
+    const size_t space = line.find(' ');
+    if (space == std::string::npos) return false;
+    const std::string verb = line.substr(0, space), value = line.substr(space + 1);
+    if (verb == "station") {
+        uint32_t n = 0;
+        if (!parseStationNumber(value, n)) return false;
+        out = Command{Kind::SetStation, n};
+        return true;
+    }
+    for (const Word& w : words) {
+        if (verb == w.verb && value == w.value) {
+            out = Command{w.kind, w.wParam};
+            return true;
+        }
+    }
+    return false;
+}
+
+bool lineFor(const char* verb, const char* value, std::string& line) {
+    if (std::strcmp(verb, "station") == 0) {
+        char* end = nullptr;
+        errno = 0;
+        long n = std::strtol(value, &end, 10);
+        if (*value == '\0' || *end != '\0' || errno != 0 || n < 0 || n > long(largestNumber)) return false;
+        line = "station " + std::to_string(n) + "\n";
+        return true;
+    }
+    for (const Word& w : words) {
+        if (std::strcmp(verb, w.verb) == 0 && std::strcmp(value, w.value) == 0) {
+            line = std::string(verb) + " " + value + "\n";
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string socketPath(const char* runtimeDir, unsigned uid) {
+    if (runtimeDir && runtimeDir[0] == '/') {
+        std::string dir = runtimeDir;
+        while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+        return (dir == "/" ? "" : dir) + "/" + socketName;
+    }
+    return "/tmp/orvanta-" + std::to_string(uid) + "/" + socketName;
+}
+
+std::string socketFolder(const std::string& path) {
+    const size_t cut = path.find_last_of('/');
+    if (cut == std::string::npos) return ".";
+    return cut == 0 ? "/" : path.substr(0, cut);
+}
+
+bool securePrivateFolder(const std::string& folder, unsigned uid, bool create) {
+    if (create && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat st {};
+    if (lstat(folder.c_str(), &st) != 0) return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == uid && (st.st_mode & 077) == 0;
+}
+
+std::string chooseSocketPath(const char* runtimeDir, unsigned uid, bool create) {
+    const std::string preferred = socketPath(runtimeDir, uid);
+    const std::string fallback = socketPath(nullptr, uid);
+    if (preferred != fallback && securePrivateFolder(socketFolder(preferred), uid, false)) return preferred;
+    if (securePrivateFolder(socketFolder(fallback), uid, create)) return fallback;
+    return "";
+}
+
+}  // namespace orv::remote

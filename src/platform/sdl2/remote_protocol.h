@@ -1,0 +1,55 @@
+// The text protocol of the local remote-control socket: one command per line,
+// "station N", "volume up|down" or "mute on|off", each standing for one of the
+// panel's three remote-control messages and its wParam. Shared by the panel
+// and orvanta-remote; no SDL in here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace orv::remote {
+
+// The three messages, in the order the panel registers them.
+enum class Kind { SetStation = 0, SetVolume = 1, Mute = 2 };
+constexpr int kindCount = 3;
+
+// "TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE".
+const char* messageName(Kind kind);
+
+struct Command {
+    Kind kind = Kind::SetStation;
+    uint32_t value = 0;  // the message's wParam
+};
+
+// Longest line the panel reads, without its line end; longer lines are ignored.
+constexpr size_t lineMax = 64;
+
+// Parses one line without its "\n" (a trailing "\r" is allowed). False for
+// anything that is not exactly one command; a station number above 65535
+// (the width of the message's number) is no command.
+bool parseLine(const std::string& line, Command& out);
+
+// The line (with its "\n") for the command-line words verb and value, by the
+// rules of the Windows remote: station takes a number 0..65535, volume up or
+// down, mute on or off. False when they are no command.
+bool lineFor(const char* verb, const char* value, std::string& line);
+
+// Where the panel listens: runtimeDir + "/orvanta.sock" when runtimeDir is an
+// absolute path, else "/tmp/orvanta-<uid>/orvanta.sock".
+std::string socketPath(const char* runtimeDir, unsigned uid);
+
+// The folder of a socket path.
+std::string socketFolder(const std::string& path);
+
+// Makes sure folder exists and belongs to uid alone: created with mode 0700
+// when missing; an existing one must be a real folder (no link) of uid's
+// with no access for others. False otherwise (then nothing listens there).
+bool securePrivateFolder(const std::string& folder, unsigned uid, bool create);
+
+// The socket path to use: the runtime folder's when it is set and private to
+// uid, else the one in /tmp (its folder created when create is true). ""
+// when neither folder is private to uid.
+std::string chooseSocketPath(const char* runtimeDir, unsigned uid, bool create);
+
+}  // namespace orv::remote

@@ -1,0 +1,425 @@
+// The panel window on SDL2: creation, placement, timers, pointer and the
+// message loop that hands SDL events to the core, one short case per event.
+#include "platform/sdl2/backend.h"
+
+#include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xlib.h>
+#endif
+
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "shell/window_proc.h"
+
+extern const int orvantaIconSize;
+extern const uint32_t orvantaIconArgb[];
+
+namespace orv::sdl2 {
+
+namespace {
+
+const char windowTitle[] = "Orvanta";
+constexpr int createWidth = 540, createHeight = 330;
+constexpr uint32_t firstMessageId = 0xC000;  // where registered message identifiers start
+constexpr int remoteInFlightMax = 8;          // remote commands waiting for the main thread
+constexpr int longestWaitMs = INT_MAX;
+constexpr unsigned sessionEndGraceSeconds = 3;  // then the process ends even if the panel is stuck in a box
+
+// Log-off and shut-down end a session's programs with SIGTERM (SIGHUP when
+// the terminal goes, SIGINT for Ctrl-C): they are taken by one thread.
+sigset_t sessionEndSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    sigaddset(&set, SIGINT);
+    return set;
+}
+
+// Kills the program's own child processes: SDL shows a message box in a
+// child of its own, which would otherwise outlive the panel and keep its
+// connection to the display (and so the panel's window) open.
+void killOwnChildren() {
+    const long self = long(getpid());
+    DIR* proc = opendir("/proc");
+    if (!proc) return;
+    while (const dirent* entry = readdir(proc)) {
+        const long pid = std::strtol(entry->d_name, nullptr, 10);
+        if (pid <= 0) continue;
+        char path[64];
+        std::snprintf(path, sizeof path, "/proc/%ld/stat", pid);
+        std::FILE* f = std::fopen(path, "r");
+        if (!f) continue;
+        char line[512] = {};
+        const size_t n = std::fread(line, 1, sizeof line - 1, f);
+        std::fclose(f);
+        const char* end = n ? std::strrchr(line, ')') : nullptr;  // the name may hold anything
+        long parent = 0;
+        if (end && std::sscanf(end + 1, " %*c %ld", &parent) == 1 && parent == self) kill(pid_t(pid), SIGKILL);
+    }
+    closedir(proc);
+}
+
+bool due(uint32_t now, uint32_t at) { return int32_t(now - at) >= 0; }
+
+SystemClock& monotonic() {
+    static SystemClock clock;
+    return clock;
+}
+
+// Where the pointer is on the screen now. On X11 the server is asked (SDL's
+// own answer is cached and goes stale while nothing but motion happens).
+Point pointerOnScreen(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        ::Display* display = info.info.x11.display;
+        ::Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, winX = 0, winY = 0;
+        unsigned mask = 0;
+        if (XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &winX, &winY, &mask))
+            return Point{rootX, rootY};
+    }
+#endif
+    int gx = 0, gy = 0;
+    SDL_GetGlobalMouseState(&gx, &gy);
+    return Point{gx, gy};
+}
+
+void setIcon(SDL_Window* window) {
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(orvantaIconArgb), orvantaIconSize, orvantaIconSize, 32,
+        orvantaIconSize * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!icon) return;
+    SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
+}
+
+}  // namespace
+
+SdlWindow::~SdlWindow() {
+    remote_.stop();
+    if (window_) SDL_DestroyWindow(window_);
+    if (arrow_) SDL_FreeCursor(arrow_);
+}
+
+bool SdlWindow::registerClass() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");          // Ctrl-C and kill end the program, as on Windows
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");   // the first click on the panel counts
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");   // the window's pixels go out as they are
+    // Blocked before any thread starts, so that only the watcher takes them.
+    const sigset_t signals = sessionEndSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "orvanta: %s\n", SDL_GetError());
+        return false;
+    }
+    remoteEvent_ = SDL_RegisterEvents(2);
+    if (remoteEvent_ == Uint32(-1)) return false;
+    sessionEndEvent_ = remoteEvent_ + 1;
+    watchSessionEnd();
+    return true;
+}
+
+bool SdlWindow::create(int x, int y) {
+    window_ = SDL_CreateWindow(windowTitle, x, y, createWidth, createHeight,
+                               SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    if (!window_) {
+        std::fprintf(stderr, "orvanta: %s\n", SDL_GetError());
+        return false;
+    }
+    x_ = x, y_ = y, w_ = createWidth, h_ = createHeight;
+    setIcon(window_);
+    SDL_StopTextInput();
+    display_.attach(window_);
+    display_.resizeClient(w_, h_);
+    if (app) onCreate(*app);
+    return true;
+}
+
+std::string SdlWindow::modulePath() {
+    std::vector<char> buffer(PATH_MAX + 1);
+    const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n <= 0) return "";
+    return dataFilePath(std::string(buffer.data(), size_t(n)));
+}
+
+int SdlWindow::screenWidth() {
+    SDL_Rect r{};
+    return SDL_GetDisplayBounds(0, &r) == 0 ? r.w : 0;
+}
+
+int SdlWindow::screenHeight() {
+    SDL_Rect r{};
+    return SDL_GetDisplayBounds(0, &r) == 0 ? r.h : 0;
+}
+
+uint32_t SdlWindow::registerMessage(const char* name) {
+    auto it = messages_.find(name);
+    if (it != messages_.end()) return it->second;
+    const uint32_t id = firstMessageId + uint32_t(messages_.size());
+    messages_[name] = id;
+    return id;
+}
+
+void SdlWindow::show(int) {
+    if (!window_) return;
+    SDL_ShowWindow(window_);
+    if (app) onPaintMessage(*app);
+}
+
+void SdlWindow::setTimer(unsigned id, unsigned periodMs) {
+    if (!window_) return;
+    timers_[id] = Timer{periodMs, monotonic().tickCount() + periodMs};
+}
+
+void SdlWindow::killTimer(unsigned id) { timers_.erase(id); }
+
+void SdlWindow::place(int x, int y, bool topmost) {
+    if (!window_) return;
+    if (x != x_ || y != y_) SDL_SetWindowPosition(window_, x, y);
+    x_ = x, y_ = y;
+    if (topmost != topmost_) SDL_SetWindowAlwaysOnTop(window_, topmost ? SDL_TRUE : SDL_FALSE);
+    topmost_ = topmost;
+    if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN)) SDL_ShowWindow(window_);
+}
+
+// The client pixels that stay inside the window keep their look; a repaint
+// shows the window's pixels again (the core draws what a move uncovers).
+void SdlWindow::move(int x, int y, int w, int h, bool) {
+    if (!window_) return;
+    display_.resizeClient(w, h);
+    if (w != w_ || h != h_) SDL_SetWindowSize(window_, w, h);
+    if (x != x_ || y != y_) SDL_SetWindowPosition(window_, x, y);
+    x_ = x, y_ = y, w_ = w, h_ = h;
+    display_.presentAll();
+}
+
+Rect SdlWindow::screenRect() {
+    if (!window_) return Rect{};
+    return Rect{x_, y_, x_ + w_, y_ + h_};
+}
+
+// While the drag moves the window, positions stay relative to where it began.
+Point SdlWindow::cursorClientPos() {
+    const Point p = pointerOnScreen(window_);
+    const Point origin = display_.screenOpen() ? dragAnchor_ : Point{x_, y_};
+    return Point{p.x - origin.x, p.y - origin.y};
+}
+
+void SdlWindow::setArrowCursor() {
+    if (!arrow_) arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+    if (arrow_) SDL_SetCursor(arrow_);
+}
+
+void SdlWindow::captureMouse() {
+    dragAnchor_ = Point{x_, y_};
+    SDL_CaptureMouse(SDL_TRUE);
+}
+
+void SdlWindow::releaseMouse() { SDL_CaptureMouse(SDL_FALSE); }
+
+void SdlWindow::setTitle(const char* title) {
+    if (window_) SDL_SetWindowTitle(window_, title);
+}
+
+void SdlWindow::minimize() {
+    if (window_) SDL_MinimizeWindow(window_);
+}
+
+void SdlWindow::beginPaint() {
+    if (paintDepth_++ == 0) paintPending_ = false;
+    display_.beginWindowDraw();
+}
+
+void SdlWindow::endPaint() {
+    if (paintDepth_ == 0) return;
+    --paintDepth_;
+    display_.endWindowDraw();
+}
+
+void SdlWindow::paintNow() {
+    if (window_ && app) onPaintMessage(*app);
+}
+
+void SdlWindow::postQuit(int exitCode) {
+    if (!quitPosted_) quitCode_ = exitCode;
+    quitPosted_ = true;
+}
+
+void SdlWindow::destroy() {
+    if (!window_) return;
+    remote_.stop();
+    display_.attach(nullptr);
+    SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    timers_.clear();
+    if (app) onDestroy(*app);
+}
+
+void SdlWindow::afterModalBox() {
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
+    if (window_) paintPending_ = true;
+}
+
+// The remote thread hands its commands over as SDL events; at most a few
+// wait at a time, so a flood of clients cannot keep the panel busy.
+void SdlWindow::startRemote() {
+    const std::string path = remote::chooseSocketPath(SDL_getenv("XDG_RUNTIME_DIR"), unsigned(getuid()), true);
+    const uint32_t type = remoteEvent_;
+    std::atomic<int>& inFlight = remoteInFlight_;
+    remote_.start(path, [type, &inFlight](const remote::Command& c) {
+        if (inFlight.fetch_add(1) >= remoteInFlightMax) {
+            --inFlight;
+            return false;
+        }
+        SDL_Event e{};
+        e.type = type;
+        e.user.code = int(c.kind);
+        e.user.data1 = reinterpret_cast<void*>(uintptr_t(c.value));
+        if (SDL_PushEvent(&e) != 1) {
+            --inFlight;
+            return false;
+        }
+        return true;
+    });
+}
+
+// The signal becomes an event for the main thread, which saves what closing
+// saves and ends; a panel that cannot get to it (a box is open) ends anyway.
+void SdlWindow::watchSessionEnd() {
+    const uint32_t type = sessionEndEvent_;
+    std::thread([type] {
+        const sigset_t signals = sessionEndSignals();
+        int signal = 0;
+        if (sigwait(&signals, &signal) != 0) return;
+        SDL_Event e{};
+        e.type = type;
+        SDL_PushEvent(&e);
+        sleep(sessionEndGraceSeconds);
+        killOwnChildren();
+        _exit(128 + signal);
+    }).detach();
+}
+
+void SdlWindow::dispatchRemote(const SDL_UserEvent& e) {
+    --remoteInFlight_;
+    if (!app || e.code < 0 || e.code >= remote::kindCount) return;
+    auto it = messages_.find(remote::messageName(remote::Kind(e.code)));
+    if (it == messages_.end()) return;  // not registered (yet): no message of ours
+    onRegisteredMessage(*app, it->second, uint32_t(reinterpret_cast<uintptr_t>(e.data1)));
+}
+
+// The window follows the drag; the core knows where the frame is.
+void SdlWindow::followDrag() {
+    if (!app || !window_ || !app->state.dragging || !display_.screenOpen()) return;
+    const Rect& frame = app->state.dragFrame;
+    if (frame.left != x_ || frame.top != y_) {
+        SDL_SetWindowPosition(window_, frame.left, frame.top);
+        x_ = frame.left, y_ = frame.top;
+    }
+}
+
+void SdlWindow::dispatchWindowEvent(const SDL_WindowEvent& e) {
+    switch (e.event) {
+    case SDL_WINDOWEVENT_EXPOSED: display_.presentAll(); break;
+    case SDL_WINDOWEVENT_CLOSE: onClose(*app); break;
+    // The pointer can no longer be held: a drag ends where it is.
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN: onCaptureLost(*app); break;
+    case SDL_WINDOWEVENT_MOVED:
+        if (!display_.screenOpen()) x_ = e.data1, y_ = e.data2;  // the window manager moved it
+        break;
+    default: break;
+    }
+}
+
+void SdlWindow::dispatch(const SDL_Event& e) {
+    if (!app) return;
+    if (e.type == remoteEvent_) return dispatchRemote(e.user);
+    if (e.type == sessionEndEvent_) {
+        onEndSession(*app);
+        postQuit(0);
+        return;
+    }
+    switch (e.type) {
+    case SDL_WINDOWEVENT:
+        if (window_ && e.window.windowID == SDL_GetWindowID(window_)) dispatchWindowEvent(e.window);
+        break;
+    case SDL_KEYDOWN:
+        if (unsigned code = virtualKeyFor(e.key.keysym.scancode, e.key.keysym.sym)) onKeyDown(*app, code);
+        break;
+    case SDL_KEYUP: onKeyUp(*app); break;
+    case SDL_MOUSEMOTION: {
+        const bool onlyLeft = e.motion.state == SDL_BUTTON_LMASK && !(SDL_GetModState() & (KMOD_SHIFT | KMOD_CTRL));
+        onMouseMove(*app, onlyLeft, e.motion.x, e.motion.y);
+        followDrag();
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+        if (e.button.button != SDL_BUTTON_LEFT) break;
+        SDL_CaptureMouse(SDL_TRUE);  // held: the panel keeps the pointer
+        onLeftDown(*app, e.button.x, e.button.y);
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (e.button.button != SDL_BUTTON_LEFT) break;
+        onLeftUp(*app);
+        SDL_CaptureMouse(SDL_FALSE);
+        break;
+    default: break;
+    }
+}
+
+bool SdlWindow::fireDueTimer() {
+    const uint32_t now = monotonic().tickCount();
+    for (auto& [id, timer] : timers_) {
+        if (!due(now, timer.due)) continue;
+        timer.due = now + timer.period;
+        const unsigned fired = id;
+        onTimer(*app, fired);  // may start or stop timers: the loop looks again
+        return true;
+    }
+    return false;
+}
+
+int SdlWindow::msUntilNextTimer() {
+    if (timers_.empty()) return longestWaitMs;
+    const uint32_t now = monotonic().tickCount();
+    int64_t soonest = INT64_MAX;
+    for (const auto& entry : timers_) soonest = std::min<int64_t>(soonest, int32_t(entry.second.due - now));
+    return soonest < 0 ? 0 : int(std::min<int64_t>(soonest, longestWaitMs));
+}
+
+// Input and remote commands first, then a pending paint, then the timers,
+// as the system's message queue orders them.
+int SdlWindow::runMessageLoop() {
+    if (!app) return 0;
+    if (!quitPosted_) startRemote();
+    SDL_Event e;
+    while (!quitPosted_) {
+        if (SDL_PollEvent(&e)) {
+            dispatch(e);
+        } else if (paintPending_ && window_) {
+            onPaintMessage(*app);
+            paintPending_ = false;
+        } else if (!fireDueTimer()) {
+            if (SDL_WaitEventTimeout(&e, msUntilNextTimer())) dispatch(e);
+        }
+    }
+    remote_.stop();
+    return quitCode_;
+}
+
+}  // namespace orv::sdl2
