@@ -3,6 +3,7 @@
 # or the ones named on the command line) against build/native/orvanta on one
 # Xvfb. Prints "e2e-native: N passed, M failed" and exits non-zero when a test failed.
 set -uo pipefail
+[ -n "${TMPDIR:-}" ] || unset TMPDIR  # an empty one would send Wine and mktemp to relative paths
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 

@@ -4,6 +4,7 @@
 # one Wine prefix booted once and copied for every test. Prints
 # "e2e: N passed, M failed" and exits non-zero when a test failed.
 set -uo pipefail
+[ -n "${TMPDIR:-}" ] || unset TMPDIR  # an empty one would send Wine and mktemp to relative paths
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 
