@@ -37,14 +37,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for n in $(seq 230 280); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  break
-done
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb 230 280 || { echo "compare: could not start Xvfb" >&2; exit 1; }
 
 clk=$(getconf CLK_TCK)
 now_ms() { date +%s%3N; }

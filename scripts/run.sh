@@ -36,14 +36,8 @@ cleanup() {
 }
 trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    break
-  done
-  sleep 1
+  . scripts/xvfb.sh
+  start_xvfb 90 140 || { echo "could not start Xvfb" >&2; exit 1; }
   echo "No DISPLAY: started Xvfb on $DISPLAY (look at it with: import -display $DISPLAY -window root shot.png)."
 fi
 

@@ -35,13 +35,5 @@ TEST(CardMode, CardSectionWinsAndOlderFilesKeepTheirSimulatedCard) {
     }
 }
 
-TEST(CardMode, NamesReadBack) {
-    for (CardMode m : {CardMode::Auto, CardMode::Simulated, CardMode::Port, CardMode::V4l2}) {
-        Headless h;
-        h.profile->writeString("Card", "MODE", cardModeName(m));
-        EXPECT_EQ(readCardMode(*h.profile), m);
-    }
-}
-
 }  // namespace
 }  // namespace orv

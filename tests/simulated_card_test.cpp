@@ -203,25 +203,20 @@ TEST(SimulatedCardTraceTest, AppendsToAnExistingTraceAndReportsTheSignalRead) {
 TEST(SimulatorConfigTest, DefaultsWhenTheSectionIsMissing) {
     Headless h;
     const SimulatorConfig c = readSimulatorConfig(*h.profile);
-    EXPECT_FALSE(c.forceSimulated);
     EXPECT_EQ(c.stationsMHz, (std::vector<double>{87.6, 89.3, 91.4, 94.8, 98.1, 101.3, 104.6, 106.9}));
     EXPECT_EQ(c.tracePath, "");
 }
 
-TEST(SimulatorConfigTest, ReadsModeStationsAndTrace) {
+TEST(SimulatorConfigTest, ReadsStationsAndTrace) {
     Headless h;
-    h.profile->writeString("Simulator", "MODE", "Simulated");
     // Longer than the panel's 18-character strings.
     h.profile->writeString("Simulator", "STATIONS", "88.1, 90.25,92.2,95.95,99.9,102.7,107.5");
     h.profile->writeString("Simulator", "TRACE", "/tmp/a/rather/long/path/to/the/card-trace.txt");
     const SimulatorConfig c = readSimulatorConfig(*h.profile);
-    EXPECT_TRUE(c.forceSimulated);
     EXPECT_EQ(c.stationsMHz, (std::vector<double>{88.1, 90.25, 92.2, 95.95, 99.9, 102.7, 107.5}));
     EXPECT_EQ(c.tracePath, "/tmp/a/rather/long/path/to/the/card-trace.txt");
 
-    h.profile->writeString("Simulator", "MODE", "real");
     h.profile->writeString("Simulator", "STATIONS", "");
-    EXPECT_FALSE(readSimulatorConfig(*h.profile).forceSimulated);
     EXPECT_TRUE(readSimulatorConfig(*h.profile).stationsMHz.empty());
 }
 

@@ -5,6 +5,11 @@
 
 export DISPLAY=${E2E_DISPLAY:?run the native end-to-end tests through scripts/e2e-native/run_all.sh}
 
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e/shots.sh"
+REFERENCE_SKIN=$ORVANTA_NATIVE/text.dat
+ARTIFACT_PREFIX=orvanta-e2e-native
+SHOT_PAUSE=0.3
+
 PANEL_PID=""
 TEST_DIR=""
 EXTRA_PIDS=()
@@ -113,16 +118,6 @@ panel_window() {
   wait_window Orvanta "${1:-30}"
 }
 
-# Sets X, Y, WIDTH, HEIGHT of window $1.
-window_geometry() {
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-}
-
-size_is() {  # size_is WINDOW W H
-  window_geometry "$1"
-  [ "$WIDTH" = "$2" ] && [ "$HEIGHT" = "$3" ]
-}
-
 # The xwininfo line of the window named $1 (id, name and geometry); "" when none.
 window_line() {
   xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" 'index($0, name) { print; exit }'
@@ -152,79 +147,3 @@ box_changed() {
   [ "$(window_line "$1")" != "$2" ]
 }
 
-last_transfer() {
-  [ -f "$TRACE" ] && grep '^T ' "$TRACE" | tail -n 1
-}
-
-transfer_is() {
-  [ "$(last_transfer)" = "$1" ]
-}
-
-transfers() {
-  if [ -f "$TRACE" ]; then grep -c '^T ' "$TRACE"; else echo 0; fi
-}
-
-setting() {  # setting KEY: the first value of KEY in the settings file
-  tr -d '\r' < "$INI" 2>/dev/null | grep -m 1 "^$1=" | cut -d= -f2
-}
-
-setting_is() {
-  [ "$(setting "$1")" = "$2" ]
-}
-
-# Window $1 as a PNG at $2, cut out of a screenshot of the whole screen.
-window_shot() {
-  window_geometry "$1"
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
-}
-
-# Blacks out the clock cells (x 28..71, y 34..43) of image $1 into $2.
-mask_clock() {
-  convert "$1" -fill black -draw "rectangle 28,34 71,43" "$2"
-}
-
-differing() {
-  compare -metric AE "$1" "$2" null: 2>&1
-}
-
-# stable_shot WINDOW NAME: shoots window $1 until two masked shots in a row
-# agree; prints the path of the last one.
-stable_shot() {
-  local id=$1 name=$2 prev="" i
-  for i in $(seq 1 30); do
-    sleep 0.3
-    window_shot "$id" "$TEST_DIR/$name-shot$i.png" || return 1
-    mask_clock "$TEST_DIR/$name-shot$i.png" "$TEST_DIR/$name-masked$i.png"
-    if [ -n "$prev" ] && [ "$(differing "$prev" "$TEST_DIR/$name-masked$i.png")" = 0 ]; then break; fi
-    prev=$TEST_DIR/$name-masked$i.png
-  done
-  echo "$TEST_DIR/$name-masked$i.png"
-}
-
-# same_as_render SHOT NAME [CROP]: compares a masked window shot with what the
-# headless back end draws at start-up for the current settings (cut to CROP,
-# WxH+X+Y, when given); fails the test when a pixel differs.
-same_as_render() {
-  local shot=$1 name=$2 crop=${3:-} size_shot size_ref diff out
-  [ -x "$ORVANTA_RENDER" ] || fail "reference renderer $ORVANTA_RENDER is missing"
-  tr -d '\r' < "$INI" | grep -v '^TRACE=' > "$TEST_DIR/$name.ini"
-  "$ORVANTA_RENDER" --skin "$ORVANTA_NATIVE/text.dat" --settings "$TEST_DIR/$name.ini" \
-    --hour "$(date +%-H)" --minute "$(date +%-M)" --out "$TEST_DIR/$name-render.ppm" \
-    || fail "orvanta_render failed"
-  mask_clock "$TEST_DIR/$name-render.ppm" "$TEST_DIR/$name-render.png"
-  if [ -n "$crop" ]; then
-    convert "$shot" -crop "$crop" +repage "$TEST_DIR/$name-cropped.png"
-    convert "$TEST_DIR/$name-render.png" -crop "$crop" +repage "$TEST_DIR/$name-render.png"
-    shot=$TEST_DIR/$name-cropped.png
-  fi
-  size_shot=$(identify -format '%wx%h' "$shot")
-  size_ref=$(identify -format '%wx%h' "$TEST_DIR/$name-render.png")
-  [ "$size_shot" = "$size_ref" ] || fail "$name: window is $size_shot, the headless drawing $size_ref"
-  diff=$(differing "$shot" "$TEST_DIR/$name-render.png")
-  note "$name: window $size_shot, differing pixels outside the clock: $diff"
-  if [ "$diff" != 0 ]; then
-    out=${E2E_ARTIFACTS:-/tmp}/orvanta-e2e-native-$name
-    mkdir -p "$out" && cp "$shot" "$out/window.png" && cp "$TEST_DIR/$name-render.png" "$out/headless.png"
-    fail "$name: $diff pixels differ (images in $out)"
-  fi
-}

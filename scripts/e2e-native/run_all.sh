@@ -18,6 +18,7 @@ done
 
 E2E_ROOT=$(mktemp -d /tmp/orvanta-e2e-native.XXXXXX)
 export E2E_ROOT
+. "$repo/scripts/xvfb.sh"
 xvfb_pid=""
 cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
@@ -25,22 +26,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display from :160 on, screen 1024 x 768 x 24, no window manager.
-for n in $(seq 160 220); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp > "$E2E_ROOT/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do
-    DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
-    export E2E_DISPLAY=":$n"
-    break
-  fi
-  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
-done
-[ -n "${E2E_DISPLAY:-}" ] || { echo "e2e-native: could not start Xvfb"; echo "e2e-native: 0 passed, 1 failed"; exit 1; }
+# A free display from :160 on, no window manager.
+start_xvfb 160 220 "$E2E_ROOT/xvfb.log" || { echo "e2e-native: could not start Xvfb"; echo "e2e-native: 0 passed, 1 failed"; exit 1; }
+export E2E_DISPLAY=$DISPLAY
 echo "e2e-native: Xvfb on $E2E_DISPLAY"
 
 if [ $# -gt 0 ]; then

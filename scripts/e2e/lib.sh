@@ -8,6 +8,11 @@ export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+. "$(dirname "${BASH_SOURCE[0]}")/shots.sh"
+REFERENCE_SKIN=$ORVANTA_BUILD/text.dat
+ARTIFACT_PREFIX=orvanta-e2e
+SHOT_PAUSE=0.5
+
 PANEL_PID=""
 TEST_DIR=""
 
@@ -89,11 +94,6 @@ wait_window() {
   echo "$id"
 }
 
-# Sets X, Y, WIDTH, HEIGHT of window $1.
-window_geometry() {
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-}
-
 # The first transfer line of the card's trace, once there is one.
 first_transfer() {
   [ -f "$TRACE" ] && grep -m 1 '^T ' "$TRACE" | tr -d '\r'
@@ -117,62 +117,3 @@ box_gone() {
   ! xdotool getwindowname "$1" >/dev/null 2>&1 || [ -z "$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | grep -x "$1")" ]
 }
 
-# Window $1 as a PNG at $2, cut out of a screenshot of the whole screen.
-window_shot() {
-  window_geometry "$1"
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
-}
-
-# Blacks out the clock cells (x 28..71, y 34..43) of image $1 into $2: the
-# minute may differ between two drawings.
-mask_clock() {
-  convert "$1" -fill black -draw "rectangle 28,34 71,43" "$2"
-}
-
-# The number of differing pixels of two images, or an error text.
-differing() {
-  compare -metric AE "$1" "$2" null: 2>&1
-}
-
-# stable_shot WINDOW NAME: shoots window $1 until two masked shots in a row
-# agree (an animation or the wipe is over); prints the path of the last one.
-stable_shot() {
-  local id=$1 name=$2 prev="" i
-  for i in $(seq 1 30); do
-    sleep 0.5
-    window_shot "$id" "$TEST_DIR/$name-shot$i.png" || return 1
-    mask_clock "$TEST_DIR/$name-shot$i.png" "$TEST_DIR/$name-masked$i.png"
-    if [ -n "$prev" ] && [ "$(differing "$prev" "$TEST_DIR/$name-masked$i.png")" = 0 ]; then break; fi
-    prev=$TEST_DIR/$name-masked$i.png
-  done
-  echo "$TEST_DIR/$name-masked$i.png"
-}
-
-# same_as_render SHOT NAME [CROP]: compares a masked window shot with what the
-# headless back end draws at start-up for the current settings, both cut to
-# the geometry CROP (WxH+X+Y) when given; fails the test when a pixel differs.
-same_as_render() {
-  local shot=$1 name=$2 crop=${3:-} size_shot size_ref diff out
-  [ -x "$ORVANTA_RENDER" ] || fail "reference renderer $ORVANTA_RENDER is missing (build the native preset)"
-  tr -d '\r' < "$INI" | grep -v '^TRACE=' > "$TEST_DIR/$name.ini"  # same settings, no trace
-  "$ORVANTA_RENDER" --skin "$ORVANTA_BUILD/text.dat" --settings "$TEST_DIR/$name.ini" \
-    --hour "$(date +%-H)" --minute "$(date +%-M)" --out "$TEST_DIR/$name-render.ppm" \
-    || fail "orvanta_render failed"
-  mask_clock "$TEST_DIR/$name-render.ppm" "$TEST_DIR/$name-render.png"
-  if [ -n "$crop" ]; then
-    convert "$shot" -crop "$crop" +repage "$TEST_DIR/$name-cropped.png"
-    convert "$TEST_DIR/$name-render.png" -crop "$crop" +repage "$TEST_DIR/$name-render.png"
-    shot=$TEST_DIR/$name-cropped.png
-  fi
-  size_shot=$(identify -format '%wx%h' "$shot")
-  size_ref=$(identify -format '%wx%h' "$TEST_DIR/$name-render.png")
-  [ "$size_shot" = "$size_ref" ] || fail "$name: window is $size_shot, the headless drawing $size_ref"
-  diff=$(differing "$shot" "$TEST_DIR/$name-render.png")
-  note "$name: window $size_shot, differing pixels outside the clock: $diff"
-  if [ "$diff" != 0 ]; then
-    out=${E2E_ARTIFACTS:-/tmp}/orvanta-e2e-$name
-    mkdir -p "$out" && cp "$shot" "$out/window.png" && cp "$TEST_DIR/$name-render.png" "$out/headless.png"
-    compare "$shot" "$TEST_DIR/$name-render.png" "$out/diff.png" 2>/dev/null
-    fail "$name: $diff pixels differ (images in $out)"
-  fi
-}

@@ -19,6 +19,7 @@ done
 
 E2E_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/orvanta-e2e.XXXXXX")
 export E2E_ROOT
+. "$repo/scripts/xvfb.sh"
 xvfb_pid=""
 cleanup() {
   WINEPREFIX=$E2E_ROOT/base wineserver -k >/dev/null 2>&1 || true
@@ -27,22 +28,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display from :97 on, screen 1024 x 768 x 24, no window manager.
-for n in $(seq 97 140); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp > "$E2E_ROOT/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do
-    DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
-    export E2E_DISPLAY=":$n"
-    break
-  fi
-  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
-done
-[ -n "${E2E_DISPLAY:-}" ] || { echo "e2e: could not start Xvfb"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+# A free display from :97 on, no window manager.
+start_xvfb 97 140 "$E2E_ROOT/xvfb.log" || { echo "e2e: could not start Xvfb"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+export E2E_DISPLAY=$DISPLAY
 echo "e2e: Xvfb on $E2E_DISPLAY"
 
 export E2E_BASE_PREFIX=$E2E_ROOT/base

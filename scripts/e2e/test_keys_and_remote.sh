@@ -7,18 +7,6 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-last_transfer() {
-  tr -d '\r' < "$TRACE" | grep '^T ' | tail -n 1
-}
-transfer_is() {
-  [ "$(last_transfer)" = "$1" ]
-}
-setting() {  # setting KEY: the first value of KEY in the settings file
-  tr -d '\r' < "$INI" | grep -m 1 "^$1=" | cut -d= -f2
-}
-setting_is() {
-  [ "$(setting "$1")" = "$2" ]
-}
 remote() {
   wine "$ORVANTA_BUILD/orvanta_remote.exe" "$@" >> "$TEST_DIR/wine.log" 2>&1
 }

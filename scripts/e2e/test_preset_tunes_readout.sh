@@ -5,13 +5,6 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-last_transfer() {
-  tr -d '\r' < "$TRACE" | grep '^T ' | tail -n 1
-}
-transfer_is() {
-  [ "$(last_transfer)" = "$1" ]
-}
-
 new_prefix
 printf '[RadioStation]\r\nStation3=98.100000\r\n' >> "$INI"
 start_panel

@@ -96,11 +96,15 @@ void pressRepeatingKey(App& app, const FrontButton& b) {
 
 void restartClock(App& app) { app.platform.window.setTimer(clockTimer, clockPeriodMs); }
 
-float fineStep(float frequency, float minFrequency, int direction) {
-    double next = roundToKiloHertz(double(frequency) + direction * fineStepMHz);
-    if (direction > 0 && next > upperBandEdge) return minFrequency;
-    if (direction < 0 && next < minFrequency) return upperBandEdge;
+float bandStep(float frequency, float minFrequency, double stepMHz) {
+    const double next = roundToKiloHertz(double(frequency) + stepMHz);
+    if (stepMHz > 0 && next > upperBandEdge) return minFrequency;
+    if (stepMHz < 0 && next < minFrequency) return upperBandEdge;
     return float(next);
+}
+
+float fineStep(float frequency, float minFrequency, int direction) {
+    return bandStep(frequency, minFrequency, direction * fineStepMHz);
 }
 
 void retuneAndRedraw(App& app) {

@@ -33,6 +33,9 @@ void alarmOn(App& app);
 void restartClock(App& app);
 // drawFrequencyAndPreset, tuneFrequency, drawSignalLamp.
 void retuneAndRedraw(App& app);
+// f + stepMHz, on whole kHz, with the band wrap: above 108.0 to minFrequency,
+// below minFrequency to 108.0.
+float bandStep(float frequency, float minFrequency, double stepMHz);
 // A fine step of f in MHz with the band wrap: above 108.0 to minFrequency, below minFrequency to 108.0.
 float fineStep(float frequency, float minFrequency, int direction);
 // A coarse button step of f in MHz: to the neighbouring 0.1 MHz grid point, with the band wrap.

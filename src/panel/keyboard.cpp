@@ -8,7 +8,6 @@
 #include "settings/shutdown.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
-#include "tuner/frequency.h"
 #include "tuner/tuner.h"
 
 namespace orv {
@@ -204,10 +203,7 @@ constexpr KeyBinding keyTable[] = {
 }  // namespace
 
 float coarseKeyStep(float frequency, float minFrequency, int direction) {
-    double next = roundToKiloHertz(double(frequency) + direction * coarseStepMHz);
-    if (direction > 0 && next > upperBandEdge) return minFrequency;
-    if (direction < 0 && next < minFrequency) return upperBandEdge;
-    return float(next);
+    return bandStep(frequency, minFrequency, direction * coarseStepMHz);
 }
 
 std::vector<unsigned> commandKeyCodes() {

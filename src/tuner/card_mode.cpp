@@ -41,10 +41,4 @@ CardMode readCardMode(Profile& profile) {
     return CardMode::Auto;
 }
 
-const char* cardModeName(CardMode mode) {
-    for (const ModeName& m : modeNames)
-        if (mode == m.mode) return m.name;
-    return "auto";
-}
-
 }  // namespace orv

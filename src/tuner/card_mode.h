@@ -21,7 +21,4 @@ enum class CardMode {
 // its meaning while "Card"/MODE is absent.
 CardMode readCardMode(Profile& profile);
 
-// "auto", "simulated", "port" or "v4l2".
-const char* cardModeName(CardMode mode);
-
 }  // namespace orv

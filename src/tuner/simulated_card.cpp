@@ -15,7 +15,6 @@ const char* const defaultStationList = "87.6,89.3,91.4,94.8,98.1,101.3,104.6,106
 namespace {
 
 constexpr const char* sectionSimulator = "Simulator";
-constexpr size_t modeChars = 64;
 constexpr size_t listChars = 4096;
 constexpr size_t pathChars = 4096;
 
@@ -33,14 +32,6 @@ std::string trimmed(const std::string& s) {
     while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
     while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
     return s.substr(b, e - b);
-}
-
-bool equalsIgnoringCase(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return i == a.size() && b[i] == '\0';
 }
 
 }  // namespace
@@ -65,8 +56,6 @@ std::vector<double> parseStationList(const std::string& text) {
 
 SimulatorConfig readSimulatorConfig(Profile& profile) {
     SimulatorConfig config;
-    const std::string mode = trimmed(profile.readText(sectionSimulator, "MODE", "auto", modeChars));
-    config.forceSimulated = equalsIgnoringCase(mode, "simulated");
     config.stationsMHz = parseStationList(profile.readText(sectionSimulator, "STATIONS", defaultStationList, listChars));
     config.tracePath = trimmed(profile.readText(sectionSimulator, "TRACE", "", pathChars));
     return config;

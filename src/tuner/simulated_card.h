@@ -22,12 +22,11 @@ std::vector<double> parseStationList(const std::string& text);
 
 // Section "Simulator" of the settings file.
 struct SimulatorConfig {
-    bool forceSimulated = false;  // MODE=simulated: never touch a real port
     std::vector<double> stationsMHz = parseStationList(defaultStationList);
     std::string tracePath;  // empty: no trace
 };
 
-// Reads MODE ("auto" or "simulated"), STATIONS and TRACE.
+// Reads STATIONS and TRACE (which card is used is "Card"/MODE, card_mode.h).
 SimulatorConfig readSimulatorConfig(Profile& profile);
 
 class SimulatedCard : public Port {

@@ -168,7 +168,6 @@ public:
         dir_ = pattern;
         settingsPath_ = dir_ + "/orvanta.ini";
         SimulatorConfig config;
-        config.forceSimulated = true;
         config.tracePath = dir_ + "/trace.txt";
         card_ = std::make_unique<SimulatedCard>(config);
         trace_ = std::make_unique<TraceChecker>(config.tracePath);
