@@ -152,7 +152,7 @@ TEST_F(ProfileStoreTest, ValuesAndNamesCannotChangeTheFileStructure) {
 TEST_F(ProfileStoreTest, MalformedFilesReadWhatIsSensible) {
     std::string junk = "\x01\x02garbage\xff\xfe\n[unterminated\nno equals sign here\n";
     junk += std::string(3 << 20, 'x') + "\n";                      // a 3 MB line without '='
-    junk += "[SYSTEM]\n" + std::string(2 << 20, '[') + "=1\n";      // a 2 MB key
+    junk += "[SYSTEM]\nK" + std::string(2 << 20, '[') + "=1\n";     // a 2 MB key
     junk += std::string("MIN=88\0junk\n", 12);                       // NUL inside a value
     junk += std::string("bin\0ary=5\n", 10);                         // NUL inside a name
     junk += "STYLE\n=\n==\nADDR=2A0\n[  ]\nK=1\n[]\n[half";
@@ -162,6 +162,7 @@ TEST_F(ProfileStoreTest, MalformedFilesReadWhatIsSensible) {
     EXPECT_EQ(read("SYSTEM", "STYLE"), "none");
     EXPECT_EQ(read("SYSTEM", "bin"), "none");
     EXPECT_EQ(read("unterminated", "x"), "none");
+    EXPECT_EQ(read("unterminated", "no equals sign here"), "none");
     EXPECT_EQ(read("half", "x"), "none");
     EXPECT_EQ(read("", "K"), "1");  // "[  ]" is a section without a name
     EXPECT_EQ(store.readInt("SYSTEM", "MIN", 0), 88);
@@ -191,6 +192,67 @@ TEST_F(ProfileStoreTest, FirstOfTwoEqualSectionsAndKeysCounts) {
     store.writeString("S", "K", nullptr);
     EXPECT_EQ(read("S", "K"), "none");
     EXPECT_EQ(content(), "[S]\n[s]\nK=3\nL=4\n");
+}
+
+// Files as Windows reads them, byte for byte: a lone CR (old editors) ends a
+// line, and reading then writing one key changes that key alone.
+TEST_F(ProfileStoreTest, CarriageReturnOnlyFilesReadLineByLine) {
+    const std::string file = "[SYSTEM]\rSTYLE=2\rADDR=30C\r\r[RadioStation]\rSTATION=7\rMUTE=1\r";
+    put(file);
+    EXPECT_EQ(store.readInt("SYSTEM", "STYLE", 0), 2);
+    EXPECT_EQ(read("SYSTEM", "ADDR"), "30C");
+    EXPECT_EQ(store.readInt("RadioStation", "STATION", 0), 7);
+    EXPECT_EQ(store.readInt("RadioStation", "MUTE", 0), 1);
+
+    store.writeString("RadioStation", "STATION", "12");
+    EXPECT_EQ(content(), "[SYSTEM]\rSTYLE=2\rADDR=30C\r\r[RadioStation]\rSTATION=12\rMUTE=1\r");
+    store.writeString("SYSTEM", "MIN", "88");  // a new key keeps the file's own line end
+    EXPECT_EQ(content(), "[SYSTEM]\rSTYLE=2\rADDR=30C\rMIN=88\r\r[RadioStation]\rSTATION=12\rMUTE=1\r");
+    store.writeString("RadioStation", "MUTE", nullptr);
+    EXPECT_EQ(content(), "[SYSTEM]\rSTYLE=2\rADDR=30C\rMIN=88\r\r[RadioStation]\rSTATION=12\r");
+    store.writeString("Alarm", "ON", "1");
+    EXPECT_EQ(content(), "[SYSTEM]\rSTYLE=2\rADDR=30C\rMIN=88\r\r[RadioStation]\rSTATION=12\r\r[Alarm]\rON=1\r");
+}
+
+TEST_F(ProfileStoreTest, MixedAndDoubledLineEndsAreLineEndsToo) {
+    put("[A]\r\r\nK=1\n\rL=2\r[B]\nM=3");  // "\r\r\n" is a lone CR, then CRLF
+    EXPECT_EQ(read("A", "K"), "1");
+    EXPECT_EQ(read("A", "L"), "2");
+    EXPECT_EQ(read("A", "M"), "none");
+    EXPECT_EQ(read("B", "M"), "3");
+    store.writeString("A", "L", "5");
+    store.writeString("B", "N", "6");  // the file's first line ends with a lone CR
+    EXPECT_EQ(content(), "[A]\r\r\nK=1\n\rL=5\r[B]\nM=3\rN=6\r");
+}
+
+// "[RadioStation" without its bracket is the section RadioStation, as on
+// Windows (Wine reads it otherwise): its keys are not those of the section
+// above, and a write adds no second "[RadioStation]".
+TEST_F(ProfileStoreTest, ASectionHeaderWithoutItsClosingBracketIsASection) {
+    const std::string file = "[SYSTEM]\r\nSTYLE=1\r\n[RadioStation  \r\nSTATION=5\r\nMUTE=0\r\n";
+    put(file);
+    EXPECT_EQ(read("SYSTEM", "STATION"), "none");
+    EXPECT_EQ(store.readInt("SYSTEM", "STYLE", 0), 1);
+    EXPECT_EQ(store.readInt("RadioStation", "STATION", 0), 5);
+    store.writeString("RadioStation", "STATION", "9");
+    EXPECT_EQ(content(), "[SYSTEM]\r\nSTYLE=1\r\n[RadioStation  \r\nSTATION=9\r\nMUTE=0\r\n");
+    store.writeString("RadioStation", "VOLUME", "4");
+    EXPECT_EQ(content(), "[SYSTEM]\r\nSTYLE=1\r\n[RadioStation  \r\nSTATION=9\r\nMUTE=0\r\nVOLUME=4\r\n");
+
+    put("[SYSTEM]\nSTYLE=1\n[RadioStation");  // the last line, without a line end
+    store.writeString("RadioStation", "STATION", "3");
+    EXPECT_EQ(content(), "[SYSTEM]\nSTYLE=1\n[RadioStation\nSTATION=3\n");
+    EXPECT_EQ(store.readInt("RadioStation", "STATION", 0), 3);
+    EXPECT_EQ(read("SYSTEM", "STATION"), "none");
+}
+
+// A key written by name must read back: one that starts with '[' or ';'
+// would be a section header or a comment.
+TEST_F(ProfileStoreTest, KeysThatWouldReadAsHeadersOrCommentsAreNotWritten) {
+    store.writeString("S", "K", "1");
+    store.writeString("S", "[T", "2");
+    store.writeString("S", " ;C", "3");
+    EXPECT_EQ(content(), "[S]\nK=1\n");
 }
 
 }  // namespace

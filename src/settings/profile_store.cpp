@@ -22,7 +22,9 @@ constexpr char commentMark = ';';
 enum class LineKind { Other, Section, Key };
 
 // One line of the file as offsets into its text: the text runs from begin to
-// textEnd, the line end ("\n", "\r\n" or nothing at the very end) up to end.
+// textEnd, the line end up to end. As on Windows, "\r\n", "\n" and a lone
+// "\r" (the line end of some old editors) each end a line; the last line may
+// have none.
 // Names and values are views into the same text.
 struct Line {
     size_t begin = 0, textEnd = 0, end = 0;
@@ -60,13 +62,13 @@ void classify(Line& line, std::string_view text) {
     const std::string_view t = trim(text);
     if (t.empty() || t[0] == commentMark) return;
     if (t[0] == '[') {
+        // Windows takes every line that starts with '[' as a section header,
+        // its name up to the last ']' or, when the bracket was never typed,
+        // to the end of the line.
         const size_t close = t.rfind(']');
-        if (close != std::string_view::npos) {
-            line.kind = LineKind::Section;
-            line.name = trim(t.substr(1, close - 1));
-            return;
-        }
-        // An unterminated '[' is no section header; it may still be a key line.
+        line.kind = LineKind::Section;
+        line.name = trim(close == std::string_view::npos ? t.substr(1) : t.substr(1, close - 1));
+        return;
     }
     const size_t eq = t.find('=');
     if (eq == std::string_view::npos) return;
@@ -83,12 +85,13 @@ void scanLines(const std::string& content, Visit visit) {
     while (pos < all.size()) {
         Line line;
         line.begin = pos;
-        const size_t nl = all.find('\n', pos);
-        if (nl == std::string_view::npos) {
+        const size_t brk = all.find_first_of("\r\n", pos);
+        if (brk == std::string_view::npos) {
             line.textEnd = line.end = all.size();
         } else {
-            line.textEnd = (nl > pos && all[nl - 1] == '\r') ? nl - 1 : nl;
-            line.end = nl + 1;
+            line.textEnd = brk;
+            const bool crlf = all[brk] == '\r' && brk + 1 < all.size() && all[brk + 1] == '\n';
+            line.end = brk + (crlf ? 2 : 1);
         }
         classify(line, all.substr(line.begin, line.textEnd - line.begin));
         if (!visit(line)) return;
@@ -149,6 +152,9 @@ size_t findKey(const std::vector<Line>& lines, const SectionSpan& span, const ch
 // A name that would change the file's structure cannot be written.
 bool writableName(const char* name, bool isSection) {
     if (!name || !*name) return false;
+    // A key line that starts with '[' or ';' would read as a section header or a comment.
+    const std::string_view trimmed = trim(name);
+    if (!isSection && !trimmed.empty() && (trimmed[0] == '[' || trimmed[0] == commentMark)) return false;
     for (const char* p = name; *p; ++p) {
         if (*p == '\n' || *p == '\r') return false;
         if (isSection && *p == ']') return false;
@@ -247,9 +253,11 @@ void ProfileStore::writeString(const char* section, const char* key, const char*
     std::string content;
     const bool exists = readFile(path_, content);
     const std::vector<Line> lines = splitLines(content);
-    const bool crlf = !lines.empty() && lines[0].end - lines[0].textEnd == 2;
-    const std::string eol = crlf ? "\r\n" : "\n";
-    const bool endsOpen = !content.empty() && content.back() != '\n';
+    // New lines take the line end the file already uses (that of its first line).
+    std::string eol = "\n";
+    if (!lines.empty() && lines[0].end > lines[0].textEnd)
+        eol = content.substr(lines[0].textEnd, lines[0].end - lines[0].textEnd);
+    const bool endsOpen = !content.empty() && content.back() != '\n' && content.back() != '\r';
 
     std::string text;
     if (value) {
