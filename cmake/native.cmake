@@ -47,6 +47,8 @@ target_link_libraries(orvanta_tests PRIVATE orvanta_posix)
 target_compile_definitions(orvanta_tests PRIVATE ORVANTA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
 gtest_discover_tests(orvanta_tests DISCOVERY_TIMEOUT 60)
+# How the Windows programs run under Wine: the choice itself, no Windows program run.
+add_test(NAME wine_choice COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine_choice_test.sh)
 
 # The skin image, built from source by the artwork tool.
 if(TARGET skinart)

@@ -16,7 +16,9 @@ cd "$(dirname "$0")/.."
 repo=$(pwd)
 idle=${IDLE_SECONDS:-60}
 native=$repo/build/native
-win32=$repo/build/win32
+. "$repo/scripts/wine.sh"
+wine_choose "$repo" || exit 1
+win32=$WINE_BUILD  # the Windows program this machine runs (scripts/wine.sh)
 render=$native/tools/headless_render/orvanta_render
 watch=$native/orvanta_paintwatch
 
@@ -24,7 +26,7 @@ if [ ! -x "$native/orvanta" ] || [ ! -x "$render" ] || [ ! -x "$watch" ]; then
   cmake --preset native >/dev/null && cmake --build --preset native -j2 >/dev/null || exit 1
 fi
 if [ ! -f "$win32/orvanta.exe" ]; then
-  cmake --preset mingw-i686 >/dev/null && cmake --build --preset mingw-i686 -j2 >/dev/null || exit 1
+  cmake --preset "$WINE_PRESET" >/dev/null && cmake --build --preset "$WINE_PRESET" -j2 >/dev/null || exit 1
 fi
 
 work=$(mktemp -d /tmp/orvanta-compare.XXXXXX)
@@ -106,14 +108,14 @@ kill "$panel_pid"; wait "$panel_pid" 2>/dev/null; panel_pid=""
 report "native orvanta" "$n_start" "$n_polls" "$n_ticks" "$n_ticks" "$n_peak" "$n_peak"
 
 # --- Wine ---
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i >/dev/null 2>&1
-wineserver -w
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+echo "compare: $WINE_WHY"
+wine_boot >/dev/null 2>&1
 mkdir -p "$WINEPREFIX/drive_c/Orvanta"
 cp "$win32/orvanta.exe" "$win32/text.dat" "$WINEPREFIX/drive_c/Orvanta/"
 printf '[Simulator]\r\nMODE=simulated\r\n' > "$WINEPREFIX/drive_c/windows/orvanta.ini"
 start=$(now_ms)
-wine 'C:\Orvanta\orvanta.exe' >/dev/null 2>&1 &
+"$WINE_LOADER" 'C:\Orvanta\orvanta.exe' >/dev/null 2>&1 &
 panel_pid=$!
 read -r w_start w_polls < <(first_full_paint "$start")
 mapfile -t helpers < <(prefix_pids "$WINEPREFIX")

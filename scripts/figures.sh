@@ -24,14 +24,18 @@ mkdir -p "$out"
 log=$out/build.log
 
 bash scripts/setup.sh
+. scripts/wine.sh
+wine_choose "$repo" || exit 1
 {
   cmake --preset native && cmake --build --preset native -j "$jobs"
   cmake -S . -B "$out/release" -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build "$out/release" -j "$jobs" --target orvanta_bench
   cmake --preset mingw-i686 && cmake --build --preset mingw-i686 -j "$jobs"
+  if [ "$WINE_PRESET" != mingw-i686 ]; then cmake --preset "$WINE_PRESET" && cmake --build --preset "$WINE_PRESET" -j "$jobs"; fi
   g++ -O2 -std=c++17 -Wall -Wextra tools/first_paint/first_paint.cpp -o "$out/first_paint" -lX11
 } > "$log" 2>&1 || { tail -n 40 "$log"; echo "figures: the build failed (log: $log)"; exit 1; }
 
-win=$repo/build/win32
+win=$repo/build/win32   # the product, whose files section 4 describes
+run_win=$WINE_BUILD     # the build that runs under Wine here
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 echo "Orvanta figures, $(date -u '+%Y-%m-%d %H:%M UTC'), $(uname -m), $jobs cores ($cpu), load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
@@ -64,8 +68,8 @@ fi
 echo
 
 # ---- Wine on its own display and prefix
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX=$out/prefix
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$out/prefix-$WINEARCH
 xvfb_pid="" panel_pid=""
 cleanup() {
   [ -n "$panel_pid" ] && kill -9 "$panel_pid" 2>/dev/null
@@ -84,13 +88,13 @@ for n in $(seq 150 199); do
 done
 [ -n "$xvfb_pid" ] || { echo "figures: could not start Xvfb"; exit 1; }
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  timeout 300 wineboot -i > "$out/wineboot.log" 2>&1 || { tail "$out/wineboot.log"; echo "figures: wineboot failed"; exit 1; }
+  timeout 300 "$WINE_LOADER" wineboot -i > "$out/wineboot.log" 2>&1 || { tail "$out/wineboot.log"; echo "figures: wineboot failed"; exit 1; }
   timeout 60 wineserver -w || true
 fi
 wineserver -p || true  # stays up between the runs: one warm Wine
 app=$WINEPREFIX/drive_c/Orvanta
 mkdir -p "$app"
-cp "$win/orvanta.exe" "$win/text.dat" "$win/trivial_window.exe" "$app/"
+cp "$run_win/orvanta.exe" "$run_win/text.dat" "$run_win/trivial_window.exe" "$app/"
 settings() { printf '[Simulator]\r\nMODE=simulated\r\n' > "$WINEPREFIX/drive_c/windows/orvanta.ini"; }
 
 # ---- 2. start to first full paint
@@ -98,7 +102,7 @@ settings() { printf '[Simulator]\r\nMODE=simulated\r\n' > "$WINEPREFIX/drive_c/w
 measure() {
   settings
   local line
-  line=$(cd "$app" && "$out/first_paint" "$1" 1500 60000 wine "C:\\Orvanta\\$2") || return 1
+  line=$(cd "$app" && "$out/first_paint" "$1" 1500 60000 "$WINE_LOADER" "C:\\Orvanta\\$2") || return 1
   echo "$1 $line" >> "$out/first_paint.log"
   sed -n 's/.*paint_ms=\([0-9.]*\).*/\1/p' <<<"$line" >> "$out/$1.ms"
 }
@@ -111,7 +115,7 @@ for _ in $(seq "$runs"); do
 done
 panel_ms=$(median "$out/Orvanta.ms")
 trivial_ms=$(median "$out/Trivial.ms")
-echo "2. Start to first full paint under one warm Wine ($(wine --version)), median of $runs runs each"
+echo "2. Start to first full paint under one warm Wine ($("$WINE_LOADER" --version); $WINE_WHY), median of $runs runs each"
 printf '   orvanta.exe         %8.0f ms  (runs: %s)\n' "$panel_ms" "$(sort -g "$out/Orvanta.ms" | xargs printf '%.0f ')"
 printf '   trivial_window.exe  %8.0f ms  (runs: %s)\n' "$trivial_ms" "$(sort -g "$out/Trivial.ms" | xargs printf '%.0f ')"
 awk -v a="$panel_ms" -v b="$trivial_ms" 'BEGIN { printf "   ratio               %8.2f\n", a / b }'
@@ -123,7 +127,7 @@ echo
 # cpu_ns PID: nanoseconds on the CPU of all threads of the process so far.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ t += $1 } END { printf "%.0f\n", t }'; }
 settings
-(cd "$app" && exec wine 'C:\Orvanta\orvanta.exe') > "$out/idle.log" 2>&1 &
+(cd "$app" && exec "$WINE_LOADER" 'C:\Orvanta\orvanta.exe') > "$out/idle.log" 2>&1 &
 panel_pid=$!
 sleep 5
 server_pid=""

@@ -2,11 +2,14 @@
 # Installs what is missing, builds and starts the panel with the simulated
 # tuner card:
 #   bash scripts/run.sh          the native Linux program build/native/orvanta
-#   bash scripts/run.sh --wine   the Windows program build/win32/orvanta.exe under Wine
+#   bash scripts/run.sh --wine   the Windows program under Wine: build/win32/orvanta.exe, or
+#                                where the kernel runs no 32-bit programs build/win64/orvanta.exe
+#                                under wine64 (scripts/wine.sh; ORVANTA_WINE_BITS=32|64 forces it)
 # Environment:
 #   DISPLAY     the X display; without one an Xvfb is started and a
 #               screenshot of it is written to build/panel.png
-#   WINEPREFIX  (--wine) the Wine prefix to use (default ~/.orvanta-wine, 32-bit)
+#   WINEPREFIX  (--wine) the Wine prefix to use (default ~/.orvanta-wine for the 32-bit
+#               program, ~/.orvanta-wine64 for the 64-bit one; a prefix of the other kind is refused)
 # The native program keeps its settings in $XDG_CONFIG_HOME/orvanta/orvanta.ini
 # (default ~/.config/orvanta/orvanta.ini); the Windows one in the Wine prefix.
 set -euo pipefail
@@ -25,8 +28,11 @@ bash scripts/setup.sh
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 if [ "$wine_build" = 1 ]; then
-  cmake --preset mingw-i686 >/dev/null
-  cmake --build --preset mingw-i686 -j "$jobs"
+  . scripts/wine.sh
+  wine_choose "$repo" || exit 1
+  echo "Windows program: $WINE_WHY"
+  cmake --preset "$WINE_PRESET" >/dev/null
+  cmake --build --preset "$WINE_PRESET" -j "$jobs"
 fi
 
 xvfb_pid=""
@@ -64,15 +70,19 @@ if [ "$wine_build" = 0 ]; then
   exit 0
 fi
 
-export WINEPREFIX=${WINEPREFIX:-$HOME/.orvanta-wine}
+default_prefix=$HOME/.orvanta-wine
+[ "$WINE_BITS" = 64 ] && default_prefix=$HOME/.orvanta-wine64
+export WINEPREFIX=${WINEPREFIX:-$default_prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -d "$WINEPREFIX" ]; then export WINEARCH=win32; fi
+if ! wine_prefix_fits "$WINEPREFIX"; then
+  echo "The Wine prefix $WINEPREFIX was not made for $WINEARCH; set WINEPREFIX to another folder" >&2
+  exit 1
+fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Preparing the Wine prefix $WINEPREFIX (once)..."
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
+  echo "Preparing the Wine prefix $WINEPREFIX ($WINEARCH, once)..."
+  wine_boot >/dev/null 2>&1 || { echo "Wine could not prepare $WINEPREFIX" >&2; exit 1; }
 fi
 
 ini=$WINEPREFIX/drive_c/windows/orvanta.ini
@@ -81,8 +91,8 @@ if [ ! -f "$ini" ]; then
   echo "Wrote the simulator settings to $ini"
 fi
 
-echo "Starting the panel (build/win32/orvanta.exe) with settings in $ini"
+echo "Starting the panel (${WINE_BUILD#"$repo/"}/orvanta.exe) with settings in $ini"
 if [ -n "$xvfb_pid" ]; then
   trap 'wineserver -k; wineserver -w; cleanup' INT TERM
 fi
-run_panel wine "$repo/build/win32/orvanta.exe"
+run_panel "$WINE_LOADER" "$WINE_BUILD/orvanta.exe"

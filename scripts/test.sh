@@ -2,9 +2,12 @@
 # Installs what is missing, builds everything and runs every test:
 #   1. native preset: unit and behaviour tests, and a seeded soak of 20,000 events (ctest)
 #   2. native-asan preset: the same tests under AddressSanitizer and UBSan
-#   3. mingw-i686 preset: orvanta.exe, and checks of the programs' import and export tables and sizes
+#   3. mingw-i686 preset: orvanta.exe, the product, and checks of the programs' import and export
+#      tables and sizes, on every machine
 #   4. the fuzz targets (skin loader, settings store), about 20 s each (fuzz/run.sh)
-#   5. end-to-end tests: orvanta.exe under Wine on Xvfb (scripts/e2e)
+#   5. end-to-end tests: the Windows program under Wine on Xvfb (scripts/e2e). Where the kernel
+#      runs no 32-bit programs (or ORVANTA_WINE_BITS=64), Wine's 32-bit loader cannot start, so
+#      the mingw-x86_64 build is made too and runs under wine64 (scripts/wine.sh chooses)
 #   6. end-to-end tests of the native program orvanta on Xvfb (scripts/e2e-native)
 # Exits non-zero when anything failed; ends with a summary of every step.
 set -uo pipefail
@@ -81,6 +84,22 @@ else
   broken=1
 fi
 
+# The Windows programs the end-to-end suite runs: the product itself, or the
+# 64-bit build where the 32-bit loader cannot run.
+. scripts/wine.sh
+wine_ok=0
+if ! wine_choose "$repo"; then
+  summary+=("e2e: no Windows program can run here")
+  broken=1
+elif [ "$WINE_BITS" = 32 ]; then
+  wine_ok=$win32_ok
+elif [ "$native_ok" = 1 ]; then
+  echo "== $WINE_WHY"
+  if step win64-configure cmake --preset mingw-x86_64 && step win64-build cmake --build --preset mingw-x86_64 -j "$jobs"; then
+    wine_ok=1
+  fi
+fi
+
 if [ -f fuzz/run.sh ]; then
   if step fuzz timeout -k 10 600 env FUZZ_SECONDS="${FUZZ_SECONDS:-20}" bash fuzz/run.sh; then
     done_lines=$(grep -E "^== .*: fuzzing|Done [0-9]+ runs" "$logs/fuzz.log" \
@@ -89,7 +108,7 @@ if [ -f fuzz/run.sh ]; then
   fi
 fi
 
-if [ "$win32_ok" = 1 ]; then
+if [ "$wine_ok" = 1 ]; then
   echo "== end-to-end tests"
   bash scripts/e2e/run_all.sh 2>&1 | tee "$logs/e2e.log"
   rc=${PIPESTATUS[0]}
@@ -102,7 +121,7 @@ if [ "$win32_ok" = 1 ]; then
   fi
   [ "$rc" = 0 ] && [ -n "$line" ] || broken=1
 else
-  summary+=("e2e: not run (orvanta.exe was not built)")
+  summary+=("e2e: not run (orvanta.exe was not built for ${WINE_PRESET:-either})")
   broken=1
 fi
 

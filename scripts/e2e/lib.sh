@@ -1,10 +1,12 @@
 # Helpers for the end-to-end tests: orvanta.exe under Wine on Xvfb.
-# run_all.sh provides the X display and a booted Wine prefix (E2E_DISPLAY,
-# E2E_BASE_PREFIX, E2E_ROOT, ORVANTA_BUILD, ORVANTA_RENDER); each test copies
-# the prefix, installs the program into C:\Orvanta and drives it with xdotool.
+# run_all.sh provides the X display, a booted Wine prefix and the choice of
+# program and loader (E2E_DISPLAY, E2E_BASE_PREFIX, E2E_ROOT, ORVANTA_BUILD,
+# ORVANTA_RENDER, WINE_LOADER and WINEARCH from scripts/wine.sh); each test
+# copies the prefix, installs the program into C:\Orvanta and drives it with
+# xdotool. Windows programs are started with "$WINE_LOADER", never "wine".
 
 export DISPLAY=${E2E_DISPLAY:?run the end-to-end tests through scripts/e2e/run_all.sh}
-export WINEARCH=win32
+: "${WINE_LOADER:?run the end-to-end tests through scripts/e2e/run_all.sh}"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -46,7 +48,7 @@ new_prefix() {
 
 # Starts the panel in the background; its output (Wine's debug channels) goes to $TEST_DIR/wine.log.
 start_panel() {
-  (cd "$APP_DIR" && exec wine 'C:\Orvanta\orvanta.exe') > "$TEST_DIR/wine.log" 2>&1 &
+  (cd "$APP_DIR" && exec "$WINE_LOADER" 'C:\Orvanta\orvanta.exe') > "$TEST_DIR/wine.log" 2>&1 &
   PANEL_PID=$!
 }
 

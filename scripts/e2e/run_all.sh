@@ -1,20 +1,28 @@
 #!/usr/bin/env bash
 # Runs the end-to-end tests (scripts/e2e/test_*.sh, or the ones named on the
-# command line) against build/win32/orvanta.exe: one Xvfb on a free display,
-# one Wine prefix booted once and copied for every test. Prints
-# "e2e: N passed, M failed" and exits non-zero when a test failed.
+# command line) against the Windows program this machine can run
+# (scripts/wine.sh: build/win32/orvanta.exe under the 32-bit loader, else
+# build/win64/orvanta.exe under wine64): one Xvfb on a free display, one Wine
+# prefix booted once and copied for every test. Prints
+# "e2e: N passed, M failed (which build ran and why)" and exits non-zero when
+# a test failed or nothing could run.
 set -uo pipefail
 [ -n "${TMPDIR:-}" ] || unset TMPDIR  # an empty one would send Wine and mktemp to relative paths
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 
-export ORVANTA_BUILD=${ORVANTA_BUILD:-$repo/build/win32}
+. "$repo/scripts/wine.sh"
+if ! wine_choose "$repo"; then
+  echo "e2e: 0 passed, 1 failed (no Windows program can run here)"; exit 1
+fi
+export ORVANTA_BUILD=${ORVANTA_BUILD:-$WINE_BUILD}
 export ORVANTA_RENDER=${ORVANTA_RENDER:-$repo/build/native/tools/headless_render/orvanta_render}
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 per_test_limit=${E2E_TEST_TIMEOUT:-180}
+echo "e2e: $WINE_WHY ($ORVANTA_BUILD)"
 
 for f in "$ORVANTA_BUILD/orvanta.exe" "$ORVANTA_BUILD/text.dat"; do
-  [ -f "$f" ] || { echo "e2e: missing $f (build the mingw-i686 preset first)"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+  [ -f "$f" ] || { echo "e2e: missing $f (build the $WINE_PRESET preset first)"; echo "e2e: 0 passed, 1 failed ($WINE_WHY)"; exit 1; }
 done
 
 E2E_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/orvanta-e2e.XXXXXX")
@@ -29,15 +37,15 @@ cleanup() {
 trap cleanup EXIT
 
 # A free display from :97 on, no window manager.
-start_xvfb 97 140 "$E2E_ROOT/xvfb.log" || { echo "e2e: could not start Xvfb"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+start_xvfb 97 140 "$E2E_ROOT/xvfb.log" || { echo "e2e: could not start Xvfb"; echo "e2e: 0 passed, 1 failed ($WINE_WHY)"; exit 1; }
 export E2E_DISPLAY=$DISPLAY
 echo "e2e: Xvfb on $E2E_DISPLAY"
 
 export E2E_BASE_PREFIX=$E2E_ROOT/base
 start=$SECONDS
-if ! DISPLAY=$E2E_DISPLAY WINEPREFIX=$E2E_BASE_PREFIX timeout 300 wineboot -i > "$E2E_ROOT/wineboot.log" 2>&1; then
+if ! DISPLAY=$E2E_DISPLAY WINEPREFIX=$E2E_BASE_PREFIX timeout 300 "$WINE_LOADER" wineboot -i > "$E2E_ROOT/wineboot.log" 2>&1; then
   cat "$E2E_ROOT/wineboot.log"
-  echo "e2e: wineboot failed"; echo "e2e: 0 passed, 1 failed"; exit 1
+  echo "e2e: wineboot failed"; echo "e2e: 0 passed, 1 failed ($WINE_WHY)"; exit 1
 fi
 WINEPREFIX=$E2E_BASE_PREFIX timeout 60 wineserver -w || true
 echo "e2e: Wine prefix ready in $((SECONDS - start)) s"
@@ -66,5 +74,5 @@ for t in "${tests[@]}"; do
   if [ -z "${E2E_KEEP:-}" ]; then rm -rf "$E2E_ROOT"/test.*; fi
 done
 [ "$failed" -gt 0 ] && echo "e2e: failed: ${failures[*]}"
-echo "e2e: $passed passed, $failed failed"
+echo "e2e: $passed passed, $failed failed ($WINE_WHY)"
 [ "$failed" -eq 0 ]

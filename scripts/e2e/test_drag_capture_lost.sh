@@ -31,7 +31,7 @@ for how in cancelmode capturechanged; do
     [ "$(import -window root -crop "1x1+$((x0 + 50 + w / 2))+$((y0 + 40 + h))" -format '%[fx:int(p{0,0}.r)]' info:)" = 1 ]
   }
   wait_until 10 outline_there || fail "$how: the drag outline is not at (+50, +40)"
-  wine "$helper" "$how" >> "$TEST_DIR/wine.log" 2>&1 || fail "$how: the helper failed"
+  "$WINE_LOADER" "$helper" "$how" >> "$TEST_DIR/wine.log" 2>&1 || fail "$how: the helper failed"
 
   moved() {
     window_geometry "$id"

@@ -8,7 +8,7 @@ set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
 remote() {
-  wine "$ORVANTA_BUILD/orvanta_remote.exe" "$@" >> "$TEST_DIR/wine.log" 2>&1
+  "$WINE_LOADER" "$ORVANTA_BUILD/orvanta_remote.exe" "$@" >> "$TEST_DIR/wine.log" 2>&1
 }
 writes() {  # the number of trace lines equal to $1
   tr -d '\r' < "$TRACE" | grep -c -x "$1"
@@ -40,7 +40,7 @@ wait_until 5 setting_is STATION 5 || fail "STATION is '$(setting STATION)', expe
 note "preset key 5: $(last_transfer), STATION=$(setting STATION)"
 
 [ -x "$ORVANTA_BUILD/orvanta_remote.exe" ] || fail "orvanta_remote.exe is missing"
-status=$(wine "$ORVANTA_BUILD/orvanta_remote.exe" status 2>>"$TEST_DIR/wine.log" | tr -d '\r')
+status=$("$WINE_LOADER" "$ORVANTA_BUILD/orvanta_remote.exe" status 2>>"$TEST_DIR/wine.log" | tr -d '\r')
 [ "$status" = "card: the simulated card" ] || fail "orvanta_remote status printed '$status'"
 note "remote status: $status"
 remote mute off || fail "orvanta_remote mute off failed"

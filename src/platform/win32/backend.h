@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "settings/profile_location.h"
 
 namespace orv {
 
@@ -35,9 +36,8 @@ public:
 };
 
 // The profile functions on "orvanta.ini": the bare name (the Windows
-// directory) for the 32-bit program; the 64-bit one, which Windows does not
-// redirect into a per-user store, uses %APPDATA%\Orvanta\orvanta.ini when
-// that file exists or the Windows directory cannot be written.
+// directory), or %APPDATA%\Orvanta\orvanta.ini where that file exists or the
+// Windows directory cannot be written (settings/profile_location.h).
 class IniProfile : public Profile {
 public:
     IniProfile();

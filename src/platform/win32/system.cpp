@@ -8,41 +8,38 @@
 namespace orv::win32 {
 
 namespace {
-const char iniName[] = "orvanta.ini";  // bare name: the profile lives in the Windows directory
 
-#if defined(_WIN64)
-std::string environment(const char* name) {
-    char value[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA(name, value, MAX_PATH);
-    return n == 0 || n >= MAX_PATH ? "" : std::string(value, n);
-}
+// The system's answers for choosing where the settings file lives.
+class SystemProfileProbe : public ProfileLocationProbe {
+public:
+    std::string appData() override {
+        char value[MAX_PATH];
+        const DWORD n = GetEnvironmentVariableA("APPDATA", value, MAX_PATH);
+        return n == 0 || n >= MAX_PATH ? "" : std::string(value, n);
+    }
+    bool fileExists(const std::string& path) override {
+        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    // True when a file can be made in the Windows directory (the probe file
+    // is deleted again at once).
+    bool windowsDirectoryWritable() override {
+        char dir[MAX_PATH];
+        const UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return false;
+        char probe[MAX_PATH];
+        if (GetTempFileNameA(dir, "orv", 0, probe) == 0) return false;
+        DeleteFileA(probe);
+        return true;
+    }
+};
 
-// True when a file can be created in the Windows directory (the probe is
-// deleted again at once).
-bool windowsDirectoryWritable() {
-    char dir[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return false;
-    char probe[MAX_PATH];
-    if (GetTempFileNameA(dir, "orv", 0, probe) == 0) return false;
-    DeleteFileA(probe);
-    return true;
-}
-#endif
 }  // namespace
 
-IniProfile::IniProfile() : path_(iniName) {
-#if defined(_WIN64)
-    const std::string appData = environment("APPDATA");
-    if (appData.empty()) return;
-    const std::string folder = appData + "\\Orvanta";
-    const std::string userFile = folder + "\\orvanta.ini";
-    const bool userFileExists = GetFileAttributesA(userFile.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (userFileExists || !windowsDirectoryWritable()) {
-        path_ = userFile;
-        folder_ = folder;
-    }
-#endif
+IniProfile::IniProfile() {
+    SystemProfileProbe probe;
+    const ProfileLocation location = chooseProfileLocation(probe);
+    path_ = location.path;
+    folder_ = location.folder;
 }
 
 uint32_t SystemClock::tickCount() {
