@@ -117,12 +117,15 @@ public:
 
     App* app = nullptr;  // the core that gets the events
     SDL_Window* handle() const { return window_; }
+    // No display could be had (registerClass failed for it): the program ends with an error.
+    bool noDisplay() const { return noDisplay_; }
     // A modal box has just closed: input that came meanwhile is dropped (the
     // panel was disabled) and the window gets a paint message, as it would
     // when a box that covered it goes away.
     void afterModalBox();
 
 private:
+    bool startVideo(std::string& whyNot);
     struct Timer {
         unsigned period = 0;
         uint32_t due = 0;
@@ -152,6 +155,7 @@ private:
     uint32_t sessionEndEvent_ = 0;
     remote::Server remote_;
     std::atomic<int> remoteInFlight_{0};
+    bool noDisplay_ = false;
 };
 
 class SdlDialogs : public Dialogs {

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr int noDisplayExitCode = 1;
+
 // The card of the settings; once open it says on standard error which one it is.
 class AnnouncedCard : public orv::linuxcard::LinuxCardPort {
 public:
@@ -39,5 +41,5 @@ int main(int, char**) {
     const int exitCode = orv::runPanel(app, 1);
     window.app = nullptr;
     SDL_Quit();
-    return exitCode;
+    return window.noDisplay() ? noDisplayExitCode : exitCode;
 }

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <iterator>
+#include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -70,6 +72,52 @@ void killOwnChildren() {
 
 bool due(uint32_t now, uint32_t at) { return int32_t(now - at) >= 0; }
 
+// SDL drivers that show no window: SDL falls back to them when no display
+// answers, and the panel would then run on, unseen, for good. They are used
+// only where SDL_VIDEODRIVER names them.
+const char* const windowlessDrivers[] = {"offscreen", "dummy", "evdev"};
+// The desktop's own drivers and the variable that names each one's display:
+// where a display is named, only the drivers of named displays are tried.
+struct DesktopDriver {
+    const char* name;
+    const char* displayVariable;
+};
+const DesktopDriver desktopDrivers[] = {{"x11", "DISPLAY"}, {"wayland", "WAYLAND_DISPLAY"}};
+// A display server may drop a new connection at once (Xvfb does when it
+// arrives while another client's disconnect is being handled): the
+// connection is made again a few times before the program gives up.
+constexpr int videoAttempts = 5;
+constexpr Uint32 videoRetryMs = 100;
+
+bool named(const char* name, const char* const* list, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (SDL_strcasecmp(name, list[i]) == 0) return true;
+    return false;
+}
+
+// The display variable of a desktop driver whose display is named, else null.
+const char* namedDisplay(const char* driver) {
+    for (const DesktopDriver& d : desktopDrivers) {
+        const char* value = SDL_getenv(d.displayVariable);
+        if (SDL_strcasecmp(driver, d.name) == 0 && value && *value) return d.displayVariable;
+    }
+    return nullptr;
+}
+
+// SDL's video drivers that may show the panel, in SDL's order of preference.
+std::vector<std::string> videoDriversToTry() {
+    bool displayNamed = false;
+    for (const DesktopDriver& d : desktopDrivers) displayNamed = displayNamed || namedDisplay(d.name);
+    std::vector<std::string> names;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        const char* name = SDL_GetVideoDriver(i);
+        if (!name || named(name, windowlessDrivers, std::size(windowlessDrivers))) continue;
+        if (displayNamed && !namedDisplay(name)) continue;
+        names.push_back(name);
+    }
+    return names;
+}
+
 SystemClock& monotonic() {
     static SystemClock clock;
     return clock;
@@ -120,8 +168,14 @@ bool SdlWindow::registerClass() {
     // Blocked before any thread starts, so that only the watcher takes them.
     const sigset_t signals = sessionEndSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (SDL_Init(SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "orvanta: %s\n", SDL_GetError());
+        return false;
+    }
+    std::string whyNot;
+    if (!startVideo(whyNot)) {
+        std::fprintf(stderr, "orvanta: no display to show the panel on: %s\n", whyNot.c_str());
+        noDisplay_ = true;
         return false;
     }
     remoteEvent_ = SDL_RegisterEvents(2);
@@ -129,6 +183,30 @@ bool SdlWindow::registerClass() {
     sessionEndEvent_ = remoteEvent_ + 1;
     watchSessionEnd();
     return true;
+}
+
+// Starts SDL's video on a driver that shows windows (or the one
+// SDL_VIDEODRIVER names). False, with SDL's reason, when no display answers.
+bool SdlWindow::startVideo(std::string& whyNot) {
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (asked && *asked) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+        whyNot = SDL_GetError();
+        return false;
+    }
+    const std::vector<std::string> drivers = videoDriversToTry();
+    whyNot = "no video driver of SDL's shows windows here";
+    for (int attempt = 0; attempt < videoAttempts && !drivers.empty(); ++attempt) {
+        if (attempt > 0) SDL_Delay(videoRetryMs);
+        for (const std::string& name : drivers) {
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, name.c_str());
+            if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+            whyNot = SDL_GetError();
+            if (const char* variable = namedDisplay(name.c_str()))
+                whyNot = name + " display " + variable + "=" + SDL_getenv(variable) + " does not answer";
+        }
+    }
+    return false;
 }
 
 bool SdlWindow::create(int x, int y) {

@@ -20,17 +20,31 @@ public:
     bool fileExists(const std::string& path) override {
         return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
-    // True when a file can be made in the Windows directory (the probe file
-    // is deleted again at once).
+    // True when a new file can be made in the Windows directory; the probe
+    // file is deleted again at once. (GetTempFileName is no probe: Wine's
+    // returns a name even where the file could not be made.)
     bool windowsDirectoryWritable() override {
         char dir[MAX_PATH];
         const UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return false;
-        char probe[MAX_PATH];
-        if (GetTempFileNameA(dir, "orv", 0, probe) == 0) return false;
-        DeleteFileA(probe);
-        return true;
+        if (n == 0 || n + sizeof "\\orvFFFF.tmp" > MAX_PATH) return false;
+        const char* separator = dir[n - 1] == '\\' ? "" : "\\";
+        for (DWORD attempt = 0; attempt < probeAttempts; ++attempt) {
+            char probe[MAX_PATH];
+            wsprintfA(probe, "%s%sorv%04X.tmp", dir, separator, unsigned((GetTickCount() + attempt * 7919u) & 0xFFFFu));
+            HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file != INVALID_HANDLE_VALUE) {
+                CloseHandle(file);
+                DeleteFileA(probe);
+                return true;
+            }
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+        }
+        return false;
     }
+
+private:
+    static constexpr DWORD probeAttempts = 8;  // names already taken are tried again
 };
 
 }  // namespace
