@@ -3,6 +3,7 @@
 # (divider 3988, control byte 85 with sound); the borderless window
 # "Orvanta" shows 367 x 132 at the default position (150, 100) with the
 # skin's icon; the settings folder is made only at the first write.
+# Without a display the program ends with a message.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -30,3 +31,21 @@ wait_until 10 transfer_is "T 3988 85" || fail "first transfer '$(last_transfer)'
 sleep 0.5
 [ "$(transfers)" = 1 ] || fail "start-up tuned $(transfers) times"
 note "first transfer: $(last_transfer)"
+stop_all
+
+# No display that answers (none named, or one that is not there): the program
+# says so and ends at once, touching no settings and no card; it never runs
+# on without a window (SDL would fall back to a driver that shows none).
+for display in "" ":$((RANDOM % 100 + 400))"; do
+  new_test
+  before=$(cat "$INI")
+  start=$SECONDS
+  DISPLAY=$display "$APP_DIR/orvanta" > "$TEST_DIR/panel.log" 2>&1
+  rc=$?
+  [ "$rc" = 1 ] || fail "DISPLAY='$display': exit status $rc, expected 1"
+  [ $((SECONDS - start)) -le 10 ] || fail "DISPLAY='$display': took $((SECONDS - start)) s to give up"
+  grep -q '^orvanta: no display to show the panel on' "$TEST_DIR/panel.log" || fail "DISPLAY='$display': no message; output: $(cat "$TEST_DIR/panel.log")"
+  [ "$(cat "$INI")" = "$before" ] || fail "DISPLAY='$display': the settings changed"
+  [ ! -e "$TRACE" ] || fail "DISPLAY='$display': the card was driven"
+  note "DISPLAY='$display': $(grep -m 1 '^orvanta: no display' "$TEST_DIR/panel.log")"
+done
