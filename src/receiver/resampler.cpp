@@ -11,7 +11,7 @@ namespace {
 
 constexpr int phaseBits = 5;                    // 32 phases, linear between them
 constexpr int phaseCount = 1 << phaseBits;
-constexpr int tapsPerPhase = 48;
+constexpr int tapsPerPhase = 72;
 constexpr double passHz = 15000.0, stopHz = 19000.0;
 constexpr double stopAttenuationDb = 60.0;
 constexpr double fractionScale = 4294967296.0;  // 2^32
