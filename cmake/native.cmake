@@ -26,11 +26,26 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tools/headless_render/CMakeLists.txt)
   add_subdirectory(tools/headless_render)
 endif()
 
+# The FM stereo receiver: IQ in, 48 kHz stereo and station measurements out.
+# Plain C++ with no system or device headers; the card code brings the radio and sound.
+file(GLOB ORVANTA_RECEIVER_SOURCES CONFIGURE_DEPENDS src/receiver/*.cpp)
+add_library(orvanta_receiver STATIC ${ORVANTA_RECEIVER_SOURCES})
+target_include_directories(orvanta_receiver PUBLIC src)
+
+# The test band: stations, noise and CS8 made without any of the receiver's code.
+add_library(orvanta_test_band STATIC tests/receiver/test_band.cpp)
+target_include_directories(orvanta_test_band PUBLIC tests)
+
+# Receiver figures: CPU seconds per second of IQ (build Release for the real figure).
+add_executable(iqbench tools/iqbench/iqbench.cpp)
+target_link_libraries(iqbench PRIVATE orvanta_receiver orvanta_test_band)
+
 enable_testing()
 find_package(GTest REQUIRED)
 file(GLOB ORVANTA_TEST_SOURCES CONFIGURE_DEPENDS tests/*.cpp)
 add_executable(orvanta_tests ${ORVANTA_TEST_SOURCES})
-target_link_libraries(orvanta_tests PRIVATE orvanta_headless GTest::gtest_main)
+target_link_libraries(orvanta_tests PRIVATE orvanta_headless GTest::gtest_main
+  orvanta_receiver orvanta_test_band)
 if(TARGET skinart_lib)
   target_link_libraries(orvanta_tests PRIVATE skinart_lib)
 endif()
