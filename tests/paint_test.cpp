@@ -348,6 +348,19 @@ TEST(Drag, TheWindowMovesOnlyAtTheReleaseAndMayLeaveTheScreen) {
     EXPECT_TRUE(screenClean(f));
 }
 
+// On a busy machine the press is handled after the pointer has moved on: the
+// drag still starts where the button went down, so the window ends up under
+// the pointer where it is let go.
+TEST(Drag, APressHandledLateStillStartsWhereTheButtonWentDown) {
+    Painted f;
+    f.h.window.cursor = Point{370, 127};  // the pointer is one move further already
+    onLeftDown(f.app, 360, 120);
+    f.move(420, 162);
+    f.release();
+    EXPECT_EQ(f.h.window.x, 150 + 60);
+    EXPECT_EQ(f.h.window.y, 100 + 42);
+}
+
 TEST(Drag, MovesDuringADragDoNotTouchTheRepeatOrTheFaces) {
     Painted f;
     f.press(360, 120);

@@ -149,7 +149,10 @@ void onLeftDown(App& app, int x, int y) {
     if (s.skinReleased) return;
     s.clickHandled = false;
     if (stopSeekByPress(app)) return;
-    s.dragStartPoint = app.platform.window.cursorClientPos();
+    // Where the press happened: on a busy machine the pointer may have moved
+    // on by the time the press is handled, and a start point taken from the
+    // pointer then would leave the window short of where it is let go.
+    s.dragStartPoint = Point{x, y};
     s.lastX = x;
     s.lastY = y;
     if (runHitRegions(app, x, y) == PressResult::Drag) startDrag(app);
