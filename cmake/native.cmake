@@ -89,8 +89,26 @@ if(TARGET helpwriter AND TARGET skinart)
             --image orvanta-face.png=${CMAKE_BINARY_DIR}/orvanta-face.png
     DEPENDS helpwriter ${CMAKE_SOURCE_DIR}/doc/manual.md ${CMAKE_BINARY_DIR}/orvanta-face.png VERBATIM)
   add_custom_target(manual ALL DEPENDS ${CMAKE_BINARY_DIR}/orvanta.html)
+  # The page lies with the program's data: the help key needs it, and
+  # systems may leave out share/doc.
   include(GNUInstallDirs)
-  install(FILES ${CMAKE_BINARY_DIR}/orvanta.html DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvanta)
+  install(FILES ${CMAKE_BINARY_DIR}/orvanta.html DESTINATION ${CMAKE_INSTALL_DATADIR}/orvanta)
+
+  # The native programs' manual pages, from the same source, compressed as installed.
+  set(man_dir ${CMAKE_BINARY_DIR}/man)
+  set(man_pages ${man_dir}/orvanta.1 ${man_dir}/orvanta-remote.1)
+  add_custom_command(OUTPUT ${man_pages}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
+    COMMAND helpwriter ${CMAKE_SOURCE_DIR}/doc/manual.md --man ${man_dir} --version ${PROJECT_VERSION}
+            --date ${ORVANTA_RELEASE_DATE} --datadir ${CMAKE_INSTALL_FULL_DATADIR}/orvanta
+    DEPENDS helpwriter ${CMAKE_SOURCE_DIR}/doc/manual.md VERBATIM)
+  set(man_pages_gz)
+  foreach(page ${man_pages})
+    add_custom_command(OUTPUT ${page}.gz COMMAND gzip -9nkf ${page} DEPENDS ${page} VERBATIM)
+    list(APPEND man_pages_gz ${page}.gz)
+  endforeach()
+  add_custom_target(man_pages ALL DEPENDS ${man_pages_gz})
+  install(FILES ${man_pages_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 find_package(benchmark QUIET)

@@ -1,5 +1,6 @@
 # The native Linux program orvanta on SDL2, its remote control orvanta-remote,
-# their tests and the installation (bin, share/orvanta, desktop entry, icon).
+# their tests and the installation (bin, share/orvanta, desktop entry, icons,
+# metainfo).
 include(GNUInstallDirs)
 find_package(Threads REQUIRED)
 
@@ -21,13 +22,28 @@ if(NOT SDL2_FOUND)
   return()
 endif()
 
-# The window icon as source, drawn by the artwork tool; the same picture as PNG for the desktop.
+# The window icon as source, drawn by the artwork tool.
 set(ORVANTA_ICON_SOURCE ${CMAKE_BINARY_DIR}/generated/orvanta_icon.cpp)
-set(ORVANTA_ICON_PNG ${CMAKE_BINARY_DIR}/orvanta.png)
-add_custom_command(OUTPUT ${ORVANTA_ICON_SOURCE} ${ORVANTA_ICON_PNG}
+add_custom_command(OUTPUT ${ORVANTA_ICON_SOURCE}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
-  COMMAND skinart --icon-source ${ORVANTA_ICON_SOURCE} --icon-png ${ORVANTA_ICON_PNG}
+  COMMAND skinart --icon-source ${ORVANTA_ICON_SOURCE}
   DEPENDS skinart VERBATIM)
+
+# The desktop's name for the program: desktop entry, icon and AppStream metainfo.
+set(ORVANTA_APP_ID org.orvanta.Orvanta)
+# The same picture as PNG for the desktop in the usual sizes: the multiples of
+# 32 in pixel blocks of the 32 x 32 icon, 16 and 48 drawn at their size.
+set(ORVANTA_ICON_SIZES 16 32 48 64 128 256)
+set(ORVANTA_ICON_PNGS)
+foreach(size ${ORVANTA_ICON_SIZES})
+  set(png ${CMAKE_BINARY_DIR}/icons/${size}x${size}/${ORVANTA_APP_ID}.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}x${size}
+    COMMAND skinart --icon-png ${png} --icon-size ${size}
+    DEPENDS skinart VERBATIM)
+  list(APPEND ORVANTA_ICON_PNGS ${png})
+endforeach()
+add_custom_target(desktop_icons ALL DEPENDS ${ORVANTA_ICON_PNGS})
 
 # Where the installed program finds its data: relative to bin first, then the prefix.
 file(RELATIVE_PATH ORVANTA_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/orvanta)
@@ -64,11 +80,17 @@ endif()
 
 install(TARGETS orvanta orvanta-remote RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/text.dat DESTINATION ${CMAKE_INSTALL_DATADIR}/orvanta)
-install(FILES src/resources/orvanta.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${ORVANTA_ICON_PNG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+install(FILES src/resources/${ORVANTA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size ${ORVANTA_ICON_SIZES})
+  install(FILES ${CMAKE_BINARY_DIR}/icons/${size}x${size}/${ORVANTA_APP_ID}.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES packaging/${ORVANTA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-find_program(ORVANTA_DESKTOP_VALIDATE desktop-file-validate)
-if(ORVANTA_DESKTOP_VALIDATE)
-  add_test(NAME desktop_entry_validates
-    COMMAND ${ORVANTA_DESKTOP_VALIDATE} ${CMAKE_SOURCE_DIR}/src/resources/orvanta.desktop)
-endif()
+# The desktop entry, the metainfo, the manual pages and the release named in
+# each agree and pass their validators.
+add_test(NAME desktop_files_and_man_pages
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/desktop_files_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/man
+    ${PROJECT_VERSION} ${ORVANTA_RELEASE_DATE})
+
+include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)

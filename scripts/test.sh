@@ -9,6 +9,8 @@
 #      runs no 32-bit programs (or ORVANTA_WINE_BITS=64), Wine's 32-bit loader cannot start, so
 #      the mingw-x86_64 build is made too and runs under wine64 (scripts/wine.sh chooses)
 #   6. end-to-end tests of the native program orvanta on Xvfb (scripts/e2e-native)
+#   7. what people install (scripts/package_test.sh): the Debian package and the Windows zip,
+#      built by scripts/package.sh, unpacked and run, with lintian, appstreamcli and man
 # Exits non-zero when anything failed; ends with a summary of every step.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -145,6 +147,13 @@ if [ "$native_ok" = 1 ] && [ -x build/native/orvanta ]; then
   run_e2e e2e-native scripts/e2e-native/run_all.sh
 else
   summary+=("e2e-native: not run (build/native/orvanta was not built)")
+  broken=1
+fi
+
+if [ "$native_ok" = 1 ] && [ "$win32_ok" = 1 ]; then
+  run_e2e package scripts/package_test.sh
+else
+  summary+=("package: not run (the native or the mingw-i686 build failed)")
   broken=1
 fi
 

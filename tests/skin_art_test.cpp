@@ -616,4 +616,31 @@ TEST(SkinArtIconWriter, IcoHoldsBothSizesWithMatchingMasks) {
     EXPECT_EQ(f[maskAt + 16 * 4 + 2] & 0x80, 0) << "opaque centre must not be masked";
 }
 
+// The desktop's sizes: multiples of 32 are the drawn 32 x 32 icon in exact
+// pixel blocks (no blur), the others are drawn at their own size.
+TEST(SkinArtIconWriter, DesktopSizesAreBlocksOfTheIconOrDrawnAfresh) {
+    const auto base = skinart::drawEmblem(32);
+    for (int size : {32, 64, 128, 256}) {
+        const auto icon = skinart::desktopIcon(size);
+        ASSERT_EQ(icon.size, size);
+        ASSERT_EQ(icon.argb.size(), size_t(size) * size);
+        const int block = size / 32;
+        size_t differing = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                differing += icon.argb[size_t(y) * size + x] != base.argb[size_t(y / block) * 32 + x / block];
+        EXPECT_EQ(differing, 0u) << size;
+    }
+    for (int size : {16, 48}) {
+        const auto icon = skinart::desktopIcon(size), drawn = skinart::drawEmblem(size);
+        EXPECT_EQ(icon.size, size);
+        EXPECT_EQ(icon.argb, drawn.argb) << size;
+        EXPECT_EQ(icon.argb[0] >> 24, 0u) << "rounded corner should be transparent at " << size;
+        EXPECT_EQ(icon.argb[size_t(size / 2) * size + size / 2] >> 24, 255u) << size;
+    }
+    EXPECT_EQ(skinart::desktopIcon(15).size, 0);
+    EXPECT_EQ(skinart::desktopIcon(544).size, 0);
+    EXPECT_EQ(skinart::desktopIcon(512).size, 512);
+}
+
 }  // namespace

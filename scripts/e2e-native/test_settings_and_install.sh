@@ -2,8 +2,9 @@
 # Settings: a file copied over from Windows (CRLF line ends) reads the same
 # (preset 3 at 98.0 MHz gives divider 4348); the settings folder is made at
 # the first write. Install: cmake --install puts the program, the remote, the
-# skin, the desktop entry and the icon in place; the installed program finds
-# its skin in <prefix>/share/orvanta and starts.
+# skin, the web manual, the desktop entry, the icons, the metainfo and the
+# manual pages in place; the installed program finds its skin in
+# <prefix>/share/orvanta and starts.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -33,12 +34,17 @@ stop_all
 new_test
 prefix=$TEST_DIR/prefix
 cmake --install "$ORVANTA_NATIVE" --prefix "$prefix" > "$TEST_DIR/install.log" 2>&1 || fail "cmake --install failed: $(tail -n 3 "$TEST_DIR/install.log")"
-for f in bin/orvanta bin/orvanta-remote share/orvanta/text.dat share/applications/orvanta.desktop \
-         share/icons/hicolor/32x32/apps/orvanta.png; do
+id=org.orvanta.Orvanta
+for f in bin/orvanta bin/orvanta-remote share/orvanta/text.dat share/orvanta/orvanta.html \
+         share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+         share/man/man1/orvanta.1.gz share/man/man1/orvanta-remote.1.gz; do
   [ -f "$prefix/$f" ] || fail "cmake --install did not put $f"
 done
-desktop-file-validate "$prefix/share/applications/orvanta.desktop" || fail "the desktop entry does not validate"
-[ "$(identify -format '%wx%h' "$prefix/share/icons/hicolor/32x32/apps/orvanta.png")" = 32x32 ] || fail "the icon is not 32 x 32"
+desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "the desktop entry does not validate"
+for size in 16 32 48 64 128 256; do
+  icon=$prefix/share/icons/hicolor/${size}x$size/apps/$id.png
+  [ "$(identify -format '%wx%h' "$icon" 2>/dev/null)" = "${size}x$size" ] || fail "the icon $icon is not $size x $size"
+done
 "$prefix/bin/orvanta" > "$TEST_DIR/panel.log" 2>&1 &
 PANEL_PID=$!
 id=$(panel_window) || fail "the installed program showed no window"
@@ -47,4 +53,4 @@ shot=$(stable_shot "$id" installed) || fail "screenshot failed"
 same_as_render "$shot" installed
 "$prefix/bin/orvanta-remote" station 4 || fail "the installed remote exited $?"
 wait_until 5 setting_is STATION 4 || fail "the installed remote did not reach the panel"
-note "installed in $prefix: program, remote, skin, desktop entry and icon"
+note "installed in $prefix: programs, skin, manual, desktop entry, icons, metainfo, manual pages"

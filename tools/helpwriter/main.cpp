@@ -1,5 +1,5 @@
-// helpwriter: turns the manual's light markup into the WinHelp file and the
-// web page.
+// helpwriter: turns the manual's light markup into the WinHelp file, the
+// web page and the manual pages.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -12,15 +12,19 @@
 #include "document.h"
 #include "hlp_file.h"
 #include "html_writer.h"
+#include "man_writer.h"
 
 namespace {
 
 void usage() {
     std::fprintf(stderr,
                  "usage: helpwriter MANUAL [--hlp FILE] [--html FILE] [--image NAME=PNG]...\n"
+                 "                  [--man DIR --version V --date YYYY-MM-DD --datadir DIR]\n"
                  "  --hlp    write the WinHelp 3.1 file (contents topic first, one topic per section)\n"
                  "  --html   write one self-contained web page\n"
-                 "  --image  the PNG file for a picture the manual names as NAME\n");
+                 "  --image  the PNG file for a picture the manual names as NAME\n"
+                 "  --man    write the Linux programs' manual pages (orvanta.1, ...) into DIR,\n"
+                 "           for that version and date, naming the programs' data folder\n");
 }
 
 std::vector<uint8_t> readFile(const std::string& path) {
@@ -38,7 +42,7 @@ void writeFile(const std::string& path, const std::string& data) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string manual, hlp, html;
+    std::string manual, hlp, html, manDir, version, date, dataDir;
     std::map<std::string, std::string> imageFiles;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -50,11 +54,16 @@ int main(int argc, char** argv) {
         const std::string value = argv[++i];
         if (arg == "--hlp") hlp = value;
         else if (arg == "--html") html = value;
+        else if (arg == "--man") manDir = value;
+        else if (arg == "--version") version = value;
+        else if (arg == "--date") date = value;
+        else if (arg == "--datadir") dataDir = value;
         else if (arg == "--image" && value.find('=') != std::string::npos)
             imageFiles[value.substr(0, value.find('='))] = value.substr(value.find('=') + 1);
         else return usage(), 2;
     }
-    if (manual.empty() || (hlp.empty() && html.empty())) return usage(), 2;
+    if (manual.empty() || (hlp.empty() && html.empty() && manDir.empty())) return usage(), 2;
+    if (!manDir.empty() && (version.empty() || date.empty() || dataDir.empty())) return usage(), 2;
     try {
         const std::vector<uint8_t> source = readFile(manual);
         const helpwriter::Document doc = helpwriter::parseManual(std::string(source.begin(), source.end()));
@@ -67,6 +76,11 @@ int main(int argc, char** argv) {
             std::map<std::string, std::vector<uint8_t>> images;
             for (const auto& [name, path] : imageFiles) images[name] = readFile(path);
             writeFile(html, helpwriter::writeHtml(doc, images));
+        }
+        if (!manDir.empty()) {
+            const std::vector<helpwriter::ManPage> pages = helpwriter::linuxManPages(dataDir);
+            for (const helpwriter::ManPage& page : pages)
+                writeFile(manDir + "/" + page.name + ".1", helpwriter::writeMan(doc, page, pages, version, date));
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "helpwriter: %s: %s\n", manual.c_str(), e.what());

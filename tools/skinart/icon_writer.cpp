@@ -162,6 +162,21 @@ std::vector<uint8_t> encodeIco(const std::vector<IconImage>& images) {
 }
 
 // cairo keeps premultiplied alpha.
+IconImage desktopIcon(int size) {
+    constexpr int kBase = 32;
+    if (size < kMinDesktopIcon || size > kMaxDesktopIcon) return IconImage{};
+    if (size % kBase != 0) return drawEmblem(size);
+    const IconImage base = drawEmblem(kBase);
+    const int block = size / kBase;
+    IconImage image;
+    image.size = size;
+    image.argb.resize(static_cast<size_t>(size) * size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            image.argb[static_cast<size_t>(y) * size + x] = base.argb[static_cast<size_t>(y / block) * kBase + x / block];
+    return image;
+}
+
 bool writeIconPng(const std::string& path, const IconImage& image) {
     const int n = image.size;
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, n, n);

@@ -16,6 +16,14 @@ struct IconImage {
 // amber wave over a dark dial.
 IconImage drawEmblem(int size);
 
+// The desktop icon at `size` pixels (kMinDesktopIcon to kMaxDesktopIcon):
+// at a multiple of 32 the 32-pixel emblem with each pixel grown to a block,
+// so it stays as crisp as drawn; at other sizes the emblem drawn afresh.
+// An empty image (size 0) for a size out of range.
+constexpr int kMinDesktopIcon = 16;
+constexpr int kMaxDesktopIcon = 512;
+IconImage desktopIcon(int size);
+
 // An .ico file holding the images as 32-bit BGRA bitmaps with an AND mask
 // (set bits where alpha is 0).
 std::vector<uint8_t> encodeIco(const std::vector<IconImage>& images);

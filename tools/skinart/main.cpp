@@ -21,6 +21,7 @@ struct Options {
     std::string out, png, icon, iconPng, iconSource, faceMap;
     int bpp = 8;
     int scale = 1;
+    int iconSize = kIconLarge;  // of --icon-png
     skinart::DibLayout layout;
     bool bitfields = false;      // 32 bits: BI_BITFIELDS instead of plain rows
     bool rgb555 = false;         // 16 bits: 5-5-5 instead of 5-6-5
@@ -40,7 +41,9 @@ void usage() {
                  "  --shipped-colours  16, 24 or 32 bits in the 256 colours of the 8-bit skin\n"
                  "  --png   also write a picture of it, blown up by --scale, cut to --crop\n"
                  "  --icon  write the window icon (32 x 32 and 16 x 16)\n"
-                 "  --icon-png     write the 32 x 32 icon as a PNG with alpha\n"
+                 "  --icon-png     write the icon as a PNG with alpha, 32 x 32 or --icon-size N\n"
+                 "  --icon-size    16 to 512: multiples of 32 grow the 32 x 32 icon in pixel blocks,\n"
+                 "                 other sizes are drawn at that size\n"
                  "  --icon-source  write the 32 x 32 icon as a C++ array of 0xAARRGGBB\n"
                  "  --face-map  write the face with its parts numbered and named (for the manual)\n");
 }
@@ -72,6 +75,7 @@ bool parse(int argc, char** argv, Options& o) {
         else if (arg == "--face-map") o.faceMap = value;
         else if (arg == "--bpp") o.bpp = std::atoi(value.c_str());
         else if (arg == "--scale") o.scale = std::atoi(value.c_str());
+        else if (arg == "--icon-size") o.iconSize = std::atoi(value.c_str());
         else if (arg == "--header") o.layout.infoHeaderSize = std::atoi(value.c_str());
         else if (arg == "--crop") {
             if (!parseCrop(value, o.crop)) return false;
@@ -85,7 +89,8 @@ bool parse(int argc, char** argv, Options& o) {
         return false;
     const bool anyOutput = !o.out.empty() || !o.png.empty() || !o.icon.empty() ||
                            !o.iconPng.empty() || !o.iconSource.empty() || !o.faceMap.empty();
-    return bppOk && o.scale >= 1 && o.scale <= kMaxScale && anyOutput;
+    const bool iconSizeOk = o.iconSize >= skinart::kMinDesktopIcon && o.iconSize <= skinart::kMaxDesktopIcon;
+    return bppOk && iconSizeOk && o.scale >= 1 && o.scale <= kMaxScale && anyOutput;
 }
 
 // The skin at the requested depth and layout, and the colours the file will hold.
@@ -148,7 +153,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    if (!o.iconPng.empty() && !skinart::writeIconPng(o.iconPng, skinart::drawEmblem(kIconLarge))) {
+    if (!o.iconPng.empty() && !skinart::writeIconPng(o.iconPng, skinart::desktopIcon(o.iconSize))) {
         std::fprintf(stderr, "skinart: cannot write %s\n", o.iconPng.c_str());
         return 1;
     }
