@@ -75,7 +75,7 @@ endfunction()
 file(GLOB ORVANTA_TEST_SOURCES CONFIGURE_DEPENDS tests/*.cpp)
 add_executable(orvanta_tests ${ORVANTA_TEST_SOURCES})
 target_link_libraries(orvanta_tests PRIVATE orvanta_headless GTest::gtest_main
-  orvanta_receiver orvanta_test_band)
+  orvanta_receiver orvanta_test_band orvanta_audio)
 if(TARGET skinart_lib)
   target_link_libraries(orvanta_tests PRIVATE skinart_lib)
 endif()

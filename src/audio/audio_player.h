@@ -17,8 +17,11 @@ constexpr int outputRate = 48000;
 constexpr int outputChannels = 2;
 // The fill the receiver's rate is steered to: small, so that antenna to
 // speaker stays well under 200 ms.
-constexpr size_t targetFillFrames = 2400;   // 50 ms
-constexpr size_t queueCapacityFrames = 24000;  // 500 ms
+constexpr size_t targetFillFrames = 3600;   // 75 ms
+// The most the queue holds: a sound device whose clock runs slower than
+// the rate steering can follow (SDL's disk driver, a few per cent) loses
+// frames here instead of falling ever further behind the antenna.
+constexpr size_t queueCapacityFrames = 6000;  // 125 ms
 // Frames the device asks for at a time (about 11 ms).
 constexpr int deviceBufferFrames = 512;
 

@@ -18,7 +18,8 @@ constexpr double usableShare = 0.8;   // of the captured band, where stations ma
 constexpr double carrierAmplitude = 90.0;  // CS8 steps: leaves room for noise under 127
 constexpr double strongDb = 35.0, weakDb = 14.0;
 constexpr double offCarrierHz = 10000.0;
-constexpr double toneHeadroom = 0.9;
+// Three lifted tones of a chord stay within full deviation.
+constexpr double toneLevel = 0.25;
 
 // A sine table of 4096 entries read by the top 12 bits of a 32-bit phase.
 constexpr int tableBits = 12;
@@ -58,20 +59,14 @@ uint32_t stepFor(double hz, double rate) {
     return uint32_t(std::llround(cycles * twoTo32) & 0xFFFFFFFFll);
 }
 
-// Each tone lifted by the pre-emphasis at its frequency, the lifted tones
-// of a channel sharing the headroom: after de-emphasis they sound equally loud.
+// Each tone lifted by the pre-emphasis at its frequency: after the
+// receiver's de-emphasis every tone of every station sounds at toneLevel.
 void setTones(const float* hz, double preemphasis, double rate, BandSynthesizer::Oscillator* out) {
-    double lifts[maxTones] = {};
-    double sum = 0.0;
     for (int i = 0; i < maxTones; ++i) {
-        if (hz[i] <= 0) continue;
-        lifts[i] = std::hypot(1.0, 2.0 * pi * hz[i] * preemphasis);
-        sum += lifts[i];
-    }
-    for (int i = 0; i < maxTones; ++i) {
+        const double lift = std::hypot(1.0, 2.0 * pi * hz[i] * preemphasis);
         out[i].phase = 0;
         out[i].step = stepFor(hz[i], rate);
-        out[i].amplitude = sum > 0 ? float(toneHeadroom * lifts[i] / sum) : 0.0f;
+        out[i].amplitude = hz[i] > 0 ? float(toneLevel * lift) : 0.0f;
     }
 }
 

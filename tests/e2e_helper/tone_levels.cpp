@@ -1,9 +1,12 @@
 // Levels in a raw recording of signed 16-bit stereo at 48 kHz (what SDL's
 // disk audio driver writes): for the frames from START for SECONDS, the RMS
 // of each channel and the level of each given tone in each channel, all in
-// dB of full scale (a full-scale sine reads 0).
+// dB of full scale (a full-scale sine reads 0). Each figure is the median
+// over the span's tenths of a second, so that a gap where the sound device's
+// clock outran the radio does not sway it.
 //   tone_levels FILE START SECONDS [HZ...]
 // prints "rms L R" and one "HZ L R" line per tone; -200 stands for nothing.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +18,7 @@ namespace {
 constexpr double rate = 48000.0;
 constexpr double pi = 3.14159265358979323846;
 constexpr double floorDb = -200.0;
+constexpr size_t pieceFrames = 4800;  // a tenth of a second: tones at multiples of 10 Hz sit on bins
 
 double toDb(double amplitude) { return amplitude > 0 ? std::fmax(floorDb, 20.0 * std::log10(amplitude)) : floorDb; }
 
@@ -39,6 +43,17 @@ double rms(const std::vector<double>& x) {
     double sum = 0.0;
     for (double v : x) sum += v * v;
     return x.empty() ? 0.0 : std::sqrt(sum / double(x.size()));
+}
+
+// The median over the span's pieces of measure(piece).
+template <typename Measure>
+double medianOverPieces(const std::vector<double>& x, Measure measure) {
+    std::vector<double> values;
+    for (size_t at = 0; at + pieceFrames <= x.size(); at += pieceFrames)
+        values.push_back(measure(std::vector<double>(x.begin() + long(at), x.begin() + long(at + pieceFrames))));
+    if (values.empty()) values.push_back(measure(x));
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 }  // namespace
@@ -67,10 +82,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: only %zu frames from %s s\n", argv[1], channel[0].size(), argv[2]);
         return 1;
     }
-    std::printf("rms %.1f %.1f\n", toDb(rms(channel[0]) * std::sqrt(2.0)), toDb(rms(channel[1]) * std::sqrt(2.0)));
+    const auto level = [](const std::vector<double>& piece) { return toDb(rms(piece) * std::sqrt(2.0)); };
+    std::printf("rms %.1f %.1f\n", medianOverPieces(channel[0], level), medianOverPieces(channel[1], level));
     for (int i = 4; i < argc; ++i) {
         const double hz = std::atof(argv[i]);
-        std::printf("%s %.1f %.1f\n", argv[i], toDb(toneAmplitude(channel[0], hz)), toDb(toneAmplitude(channel[1], hz)));
+        const auto tone = [hz](const std::vector<double>& piece) { return toDb(toneAmplitude(piece, hz)); };
+        std::printf("%s %.1f %.1f\n", argv[i], medianOverPieces(channel[0], tone), medianOverPieces(channel[1], tone));
     }
     return 0;
 }

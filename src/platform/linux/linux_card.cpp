@@ -54,9 +54,11 @@ std::string environmentTerritory() {
     return localeTerritory(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
+// The output stops first, so that the card's threads stopping do not count
+// as the sound running dry.
 LinuxCardPort::~LinuxCardPort() {
-    card_.reset();
     stopSound();
+    card_.reset();
 }
 
 bool LinuxCardPort::startSound() {

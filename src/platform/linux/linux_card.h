@@ -53,7 +53,7 @@ public:
     // "card's port 0x30C", "SDR driver=rtlsdr (Generic RTL2832U)"; empty before open.
     const std::string& description() const { return description_; }
     // The program itself makes the card's sound (an SDR, the simulated card with sound).
-    bool playsSound() const { return player_ != nullptr; }
+    bool playsSound() const { return sounding_; }
 
 private:
     bool openSdr(const SdrSettings& settings, bool named, std::string& whyNot);
