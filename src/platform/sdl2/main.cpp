@@ -4,6 +4,7 @@
 // through SoapySDR, or the simulated card (configured in section "Simulator").
 // The SDR and the simulated card play through SDL's sound output.
 #include <cstdio>
+#include <memory>
 
 #include "platform/linux/linux_card.h"
 #include "platform/sdl2/backend.h"
@@ -47,9 +48,21 @@ int main(int, char**) {
     system.territory = orv::linuxcard::environmentTerritory();
     AnnouncedCard card(profile, std::move(system));
     orv::Platform platform{card, clock, profile, files, display, window, dialogs};
-    orv::App app(platform);
-    window.app = &app;
-    const int exitCode = orv::runPanel(app, 1);
+    auto app = std::make_unique<orv::App>(platform);
+    window.app = app.get();
+    int exitCode = orv::runPanel(*app, 1);
+    // Closed with Yes to "music in the background" while the program makes
+    // the sound itself: it plays on without a window until shown or ended.
+    while (card.playsSound() && dialogs.playOnAsked() && !window.endRequested()) {
+        dialogs.forgetPlayOn();
+        std::fprintf(stderr, "orvanta: playing on without the panel (orvanta-remote show brings it back, "
+                             "orvanta-remote quit ends it)\n");
+        if (!window.runWindowless()) break;
+        auto shown = std::make_unique<orv::App>(platform);
+        window.app = shown.get();
+        app = std::move(shown);
+        exitCode = orv::runPanel(*app, 1);
+    }
     window.app = nullptr;
     SDL_Quit();
     return window.noDisplay() ? noDisplayExitCode : exitCode;
