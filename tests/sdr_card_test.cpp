@@ -26,7 +26,7 @@ namespace {
 using namespace std::chrono_literals;
 constexpr double rate = 1024000.0;
 constexpr double loopSeconds = 0.1;
-constexpr double staleInDevice = 0.032;  // what the device still holds of the old frequency
+constexpr double staleInDevice = 0.016;  // what the device still holds of the old frequency
 constexpr int speedUp = 4;               // the fake runs faster than real time
 const double stationHz = 98.1e6;
 

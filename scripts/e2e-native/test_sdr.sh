@@ -117,13 +117,15 @@ panel_running || fail "pulled out: the program ended"
 xdotool key --window "$id" Right  # the panel still tunes
 sleep 0.3
 xdotool key --window "$id" Left
+sleep 0.5
+! lamp_lit || fail "pulled out: the TUNED lamp is lit"
 rm -f "$GONE"
 tuned_again() { [ "$(grep -c '^FREQ' "$SDR_LOG")" -gt "$tunings" ]; }
 wait_until 5 tuned_again || fail "plugged in again: the SDR was not tuned again"
 freq_is 98344000 || fail "plugged in again: the SDR is at '$(last_freq)', expected the panel's 98344000"
 sleep 1.2
 plays 98.6 2000 4000 || fail "plugged in again: not playing: $(levels 0.5 2000 4000 | tr '\n' ' ')"
-note "pulled out: silent, the panel kept working; back: plays 98.6 again"
+note "pulled out: silent, no signal, the panel kept working; back: plays 98.6 again"
 
 xdotool key --window "$id" q 2>/dev/null
 wait_until 10 panel_ended || fail "Q did not end the program"

@@ -11,7 +11,7 @@
 //   FAKE_SDR_LOG       gets "FREQ <hardware Hz>" per tuning.
 //
 // Like the rtlsdr module it keeps what it captured at the old frequency
-// queued after a retune (32 ms of it).
+// queued after a retune (16 ms of it).
 #include <SoapySDR/Device.hpp>
 #include <SoapySDR/Errors.hpp>
 #include <SoapySDR/Formats.hpp>
@@ -35,7 +35,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr double pi = 3.14159265358979323846;
 constexpr double loopSeconds = 0.1;  // every tone and offset makes whole cycles in it
-constexpr double staleSeconds = 0.032;
+constexpr double staleSeconds = 0.016;
 constexpr double snrDb = 30.0;
 constexpr double reach = 0.45;  // of the rate, either side of the centre
 const char* const driverName = "orvantafake";

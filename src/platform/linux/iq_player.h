@@ -28,11 +28,12 @@ struct PlayerConfig {
 
 // After a retune the device still hands over what it captured at the old
 // frequency (the driver's buffers in flight); this much is dropped.
-constexpr double staleSeconds = 0.040;
+constexpr double staleSeconds = 0.024;
 // How often a device that went away is looked for again.
 constexpr double reopenSeconds = 1.0;
-// I,Q pairs a read asks for: 8 ms at 1.024 MS/s.
-constexpr size_t blockPairs = 8192;
+// I,Q pairs a read asks for: 4 ms at 1.024 MS/s, so that a retune reaches the
+// device soon after the panel asked for it.
+constexpr size_t blockPairs = 4096;
 
 class IqPlayer {
 public:

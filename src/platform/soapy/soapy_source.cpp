@@ -63,7 +63,7 @@ bool SoapySource::configure(std::string& whyNot) {
         device_->setGain(SOAPY_SDR_RX, 0, settings_.gainDb);
     }
     // Small transfers keep the delay from antenna to speaker short.
-    const SoapySDR::Kwargs streamArgs{{"bufflen", "16384"}};
+    const SoapySDR::Kwargs streamArgs{{"bufflen", "8192"}};
     stream_ = device_->setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS8, {0}, streamArgs);
     if (!stream_ || device_->activateStream(stream_) != 0) {
         whyNot = "The SDR " + settings_.args + " does not stream";
