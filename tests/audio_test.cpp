@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/audio_player.h"
+#include "audio/joints.h"
 
 namespace orv::audio {
 namespace {
@@ -136,6 +137,44 @@ TEST(AudioPlayer, RendersSixteenBitFramesClippedAtFullScale) {
     std::vector<int16_t> out(4);
     player.render(out.data(), 2);
     EXPECT_EQ(out, (std::vector<int16_t>{16384, -16384, 32767, -32767}));
+}
+
+// A steady full-scale sound cut by silence and starting again, as at a retune.
+TEST(Joints, SoundFadesIntoSilenceAndOutOfItWithoutAJumpAndKeepsItsLength) {
+    AudioQueue q(10000, 1);
+    Joints joints(q);
+    const std::vector<float> ones(2 * 1000, 1.0f);
+    joints.sound(ones.data(), 1000);
+    joints.sound(ones.data(), 1000);
+    joints.silence(500);
+    joints.sound(ones.data(), 1000);
+    joints.silence(0);  // the end: what was held comes out faded
+    ASSERT_EQ(q.fill(), 3500u);
+    std::vector<float> out(2 * 3500);
+    q.pop(out.data(), 3500);
+    const float bound = 1.0f / float(fadeFrames) + 1e-6f;
+    for (size_t i = 1; i < 3500; ++i) {
+        ASSERT_LE(std::fabs(out[2 * i] - out[2 * (i - 1)]), bound) << i;
+        ASSERT_EQ(out[2 * i], out[2 * i + 1]) << i;
+    }
+    EXPECT_EQ(out[0], 0.0f);            // the very first sound fades in too
+    EXPECT_EQ(out[2 * 1500], 1.0f);     // steady in between
+    EXPECT_EQ(out[2 * 2100], 0.0f);     // the silence
+    EXPECT_EQ(out[2 * 2500], 0.0f);     // sound again, from nothing
+    EXPECT_EQ(out[2 * 3000], 1.0f);
+    EXPECT_LT(out[2 * 3499], bound);
+}
+
+TEST(Joints, BlocksShorterThanTheFadeStillJoin) {
+    AudioQueue q(1000, 1);
+    Joints joints(q);
+    const std::vector<float> ones(2 * 10, 1.0f);
+    for (int i = 0; i < 60; ++i) joints.sound(ones.data(), 10);
+    joints.silence(20);
+    ASSERT_EQ(q.fill(), 620u);
+    std::vector<float> out(2 * 620);
+    q.pop(out.data(), 620);
+    for (size_t i = 1; i < 620; ++i) ASSERT_LE(std::fabs(out[2 * i] - out[2 * (i - 1)]), 1.0f / float(fadeFrames) + 1e-6f) << i;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/linux/iq_player.h"
 
 #include <chrono>
+#include <memory>
 
 #include "audio/audio_player.h"
 #include "receiver/tuning.h"
@@ -75,6 +76,9 @@ receiver::Measurement IqPlayer::measurement() const {
 void IqPlayer::lose() {
     source_.close();
     connected_ = false;
+    Block end;  // the sound so far fades out
+    end.silent = true;
+    hand(std::move(end));
     std::lock_guard<std::mutex> lock(tuningMutex_);
     retuneLocked();
 }
@@ -154,27 +158,22 @@ bool IqPlayer::takeBlock(Block& block) {
     return true;
 }
 
-// Time that brought no sound keeps its place in the queue as silence.
-void IqPlayer::pushSilence(size_t pairs) {
-    if (!sound_) return;
-    const size_t frames = size_t(double(pairs) / sampleRate_ * audio::outputRate);
-    const std::vector<float> zeros(frames * audio::outputChannels, 0.0f);
-    sound_->push(zeros.data(), frames);
-}
-
 void IqPlayer::processLoop() {
     std::vector<float> audio;
     Block block;
+    std::unique_ptr<audio::Joints> joints;
+    if (sound_) joints = std::make_unique<audio::Joints>(*sound_);
     while (running_) {
         if (!takeBlock(block)) continue;
         audio.clear();
         const size_t frames = block.silent ? 0
             : receiver_.process(block.data.data(), block.pairs, source_.format(), block.generation, audio);
         if (!sound_) continue;
+        // Time that brought no sound keeps its place in the queue as silence.
         if (frames == 0)
-            pushSilence(block.pairs);
+            joints->silence(size_t(double(block.pairs) / sampleRate_ * audio::outputRate));
         else
-            sound_->push(audio.data(), frames);
+            joints->sound(audio.data(), frames);
         receiver_.setRateTrim(rate_.update(double(sound_->fill()), double(block.pairs) / sampleRate_));
     }
 }

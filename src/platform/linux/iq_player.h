@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "audio/audio_queue.h"
+#include "audio/joints.h"
 #include "platform/linux/iq_source.h"
 #include "receiver/receiver.h"
 #include "receiver/resampler.h"
@@ -70,7 +71,6 @@ private:
     void retuneLocked();
     void hand(Block&& block);
     bool takeBlock(Block& block);
-    void pushSilence(size_t pairs);
 
     IqSource& source_;
     audio::AudioQueue* sound_;
