@@ -5,14 +5,36 @@ target_link_libraries(orvanta_headless PUBLIC orvanta_core)
 
 # The native program's cards on Linux: the V4L2 receiver and the port
 # through ioperm, behind a seam that tests replace.
+# The sound path without any device: the queue to the sound callback and the
+# gain and mute ramp. The simulated card's band synthesizer.
+file(GLOB ORVANTA_AUDIO_SOURCES CONFIGURE_DEPENDS src/audio/*.cpp src/synth/*.cpp)
+add_library(orvanta_audio STATIC ${ORVANTA_AUDIO_SOURCES})
+target_include_directories(orvanta_audio PUBLIC src)
+
+# The FM stereo receiver: IQ in, 48 kHz stereo and station measurements out.
+# Plain C++ with no system or device headers; the card code brings the radio and sound.
+file(GLOB ORVANTA_RECEIVER_SOURCES CONFIGURE_DEPENDS src/receiver/*.cpp)
+add_library(orvanta_receiver STATIC ${ORVANTA_RECEIVER_SOURCES})
+target_include_directories(orvanta_receiver PUBLIC src)
+
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  find_package(Threads REQUIRED)
   file(GLOB ORVANTA_LINUX_CARD_SOURCES CONFIGURE_DEPENDS src/platform/linux/*.cpp)
   add_library(orvanta_linux_card STATIC ${ORVANTA_LINUX_CARD_SOURCES})
-  target_link_libraries(orvanta_linux_card PUBLIC orvanta_core)
+  target_link_libraries(orvanta_linux_card PUBLIC orvanta_core orvanta_audio orvanta_receiver Threads::Threads)
   # The end-to-end suite's receiver: an LD_PRELOAD library that answers for one device path.
   if(NOT ORVANTA_SANITIZE)
     add_library(fake_radio SHARED tests/fake_radio/fake_radio.cpp)
     target_link_libraries(fake_radio PRIVATE dl)
+    # The suite's SDR: a SoapySDR module of ours in a folder of its own
+    # (SOAPY_SDR_PLUGIN_PATH names it), playing the test band in real time.
+    find_package(SoapySDR CONFIG QUIET)
+    if(SoapySDR_FOUND)
+      add_library(orvantafake MODULE tests/fake_sdr/fake_sdr.cpp tests/receiver/test_band.cpp)
+      target_include_directories(orvantafake PRIVATE tests)
+      target_link_libraries(orvantafake PRIVATE SoapySDR)
+      set_target_properties(orvantafake PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fake_sdr)
+    endif()
   endif()
 endif()
 
@@ -26,15 +48,12 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tools/headless_render/CMakeLists.txt)
   add_subdirectory(tools/headless_render)
 endif()
 
-# The FM stereo receiver: IQ in, 48 kHz stereo and station measurements out.
-# Plain C++ with no system or device headers; the card code brings the radio and sound.
-file(GLOB ORVANTA_RECEIVER_SOURCES CONFIGURE_DEPENDS src/receiver/*.cpp)
-add_library(orvanta_receiver STATIC ${ORVANTA_RECEIVER_SOURCES})
-target_include_directories(orvanta_receiver PUBLIC src)
-
 # The test band: stations, noise and CS8 made without any of the receiver's code.
 add_library(orvanta_test_band STATIC tests/receiver/test_band.cpp)
 target_include_directories(orvanta_test_band PUBLIC tests)
+
+# Tone levels in a raw S16 stereo recording, for the end-to-end tests of the sound.
+add_executable(tone_levels tests/e2e_helper/tone_levels.cpp)
 
 # Receiver figures: CPU seconds per second of IQ (build Release for the real figure).
 add_executable(iqbench tools/iqbench/iqbench.cpp)
@@ -42,10 +61,21 @@ target_link_libraries(iqbench PRIVATE orvanta_receiver orvanta_test_band)
 
 enable_testing()
 find_package(GTest REQUIRED)
+# Every test runs where no real radio or sound device can be reached: no
+# installed SoapySDR module loads (only our fake's folder is searched) and
+# SDL's sound goes to its dummy driver.
+set(ORVANTA_TEST_ENVIRONMENT SOAPY_SDR_ROOT=/nonexistent SOAPY_SDR_PLUGIN_PATH=${CMAKE_BINARY_DIR}/fake_sdr
+  SDL_AUDIODRIVER=dummy)
+# The discovered Google tests get it from a file ctest reads after discovering them.
+function(orvanta_test_environment target)
+  set(file ${CMAKE_BINARY_DIR}/${target}_environment.cmake)
+  file(WRITE ${file} "if(${target}_TESTS)\n  set_tests_properties(\${${target}_TESTS} PROPERTIES ENVIRONMENT \"${ORVANTA_TEST_ENVIRONMENT}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+endfunction()
 file(GLOB ORVANTA_TEST_SOURCES CONFIGURE_DEPENDS tests/*.cpp)
 add_executable(orvanta_tests ${ORVANTA_TEST_SOURCES})
 target_link_libraries(orvanta_tests PRIVATE orvanta_headless GTest::gtest_main
-  orvanta_receiver orvanta_test_band)
+  orvanta_receiver orvanta_test_band orvanta_audio)
 if(TARGET skinart_lib)
   target_link_libraries(orvanta_tests PRIVATE skinart_lib)
 endif()
@@ -62,8 +92,10 @@ target_link_libraries(orvanta_tests PRIVATE orvanta_posix)
 target_compile_definitions(orvanta_tests PRIVATE ORVANTA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
 gtest_discover_tests(orvanta_tests DISCOVERY_TIMEOUT 60)
+orvanta_test_environment(orvanta_tests)
 # How the Windows programs run under Wine: the choice itself, no Windows program run.
 add_test(NAME wine_choice COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine_choice_test.sh)
+set_tests_properties(wine_choice PROPERTIES ENVIRONMENT "${ORVANTA_TEST_ENVIRONMENT}")
 
 # The skin image, built from source by the artwork tool.
 if(TARGET skinart)
@@ -130,7 +162,7 @@ endif()
 add_executable(orvanta_soak tests/soak/soak.cpp tests/panel_fixture.cpp)
 target_link_libraries(orvanta_soak PRIVATE orvanta_headless)
 add_test(NAME soak_20000_events COMMAND orvanta_soak --seed 1 --events 20000)
-set_tests_properties(soak_20000_events PROPERTIES TIMEOUT 600)
+set_tests_properties(soak_20000_events PROPERTIES TIMEOUT 600 ENVIRONMENT "${ORVANTA_TEST_ENVIRONMENT}")
 
 # The native Linux program (SDL2) and its remote control.
 include(${CMAKE_SOURCE_DIR}/cmake/sdl2.cmake)

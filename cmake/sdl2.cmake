@@ -50,10 +50,10 @@ file(RELATIVE_PATH ORVANTA_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_IN
 
 set(ORVANTA_SDL2_SOURCES
   src/platform/sdl2/display.cpp src/platform/sdl2/keys.cpp src/platform/sdl2/system.cpp
-  src/platform/sdl2/window.cpp)
+  src/platform/sdl2/window.cpp src/platform/sdl2/sdl_audio.cpp)
 add_library(orvanta_sdl2 STATIC ${ORVANTA_SDL2_SOURCES} ${ORVANTA_ICON_SOURCE})
 find_package(X11 QUIET)
-target_link_libraries(orvanta_sdl2 PUBLIC orvanta_core orvanta_remote_protocol orvanta_posix SDL2::SDL2)
+target_link_libraries(orvanta_sdl2 PUBLIC orvanta_core orvanta_audio orvanta_remote_protocol orvanta_posix SDL2::SDL2)
 if(X11_FOUND)
   target_link_libraries(orvanta_sdl2 PUBLIC X11::X11)  # the pointer position, asked of the server
   # Times the first full paint for scripts/compare_native_wine.sh.
@@ -64,8 +64,13 @@ target_compile_definitions(orvanta_sdl2 PRIVATE
   ORVANTA_DATA_FROM_BIN="${ORVANTA_DATA_FROM_BIN}"
   ORVANTA_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/orvanta")
 
+# The SDR through SoapySDR: a thin adapter behind the card's IQ-source seam.
+find_package(SoapySDR CONFIG REQUIRED)  # Debian: libsoapysdr-dev
+add_library(orvanta_soapy STATIC src/platform/soapy/soapy_source.cpp)
+target_link_libraries(orvanta_soapy PUBLIC orvanta_linux_card SoapySDR)
+
 add_executable(orvanta src/platform/sdl2/main.cpp)
-target_link_libraries(orvanta PRIVATE orvanta_sdl2 orvanta_linux_card)
+target_link_libraries(orvanta PRIVATE orvanta_sdl2 orvanta_linux_card orvanta_soapy)
 if(TARGET skin)
   add_dependencies(orvanta skin)  # text.dat beside the program
 endif()
@@ -76,6 +81,7 @@ if(ORVANTA_SDL2_TEST_SOURCES)
   add_executable(orvanta_sdl2_tests ${ORVANTA_SDL2_TEST_SOURCES})
   target_link_libraries(orvanta_sdl2_tests PRIVATE orvanta_sdl2 GTest::gtest_main)
   gtest_discover_tests(orvanta_sdl2_tests DISCOVERY_TIMEOUT 60)
+  orvanta_test_environment(orvanta_sdl2_tests)
 endif()
 
 install(TARGETS orvanta orvanta-remote RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -97,7 +97,10 @@ mkdir -p "$work/native/config/orvanta" "$work/native/run" "$work/native/app"
 chmod 700 "$work/native/run"
 cp "$native/orvanta" "$native/text.dat" "$work/native/app/"
 start=$(now_ms)
-XDG_CONFIG_HOME=$work/native/config XDG_RUNTIME_DIR=$work/native/run "$work/native/app/orvanta" >/dev/null 2>&1 &
+# The native simulated card plays its band through the receiver; here its
+# sound goes to SDL's dummy output and no SoapySDR module is asked for a radio.
+XDG_CONFIG_HOME=$work/native/config XDG_RUNTIME_DIR=$work/native/run SDL_AUDIODRIVER=dummy SOAPY_SDR_ROOT=/nonexistent \
+  "$work/native/app/orvanta" >/dev/null 2>&1 &
 panel_pid=$!
 read -r n_start n_polls < <(first_full_paint "$start")
 t0=$(cpu_ticks "$panel_pid")

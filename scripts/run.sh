@@ -64,8 +64,8 @@ run_panel() {
 
 if [ "$wine_build" = 0 ]; then
   ini=${XDG_CONFIG_HOME:-$HOME/.config}/orvanta/orvanta.ini
-  echo "Starting the panel (build/native/orvanta, simulated card) with settings in $ini"
-  echo "Remote control: build/native/orvanta-remote station N | volume up|down | mute on|off"
+  echo "Starting the panel (build/native/orvanta: a radio receiver or SDR when one answers, else the simulated card, which plays) with settings in $ini"
+  echo "Remote control: build/native/orvanta-remote station N | volume up|down | mute on|off | show | quit"
   run_panel "$repo/build/native/orvanta"
   exit 0
 fi

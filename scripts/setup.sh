@@ -12,6 +12,7 @@ packages=(
   wine wine32 wine64
   xvfb xdotool x11-utils imagemagick libx11-dev
   libsdl2-dev xfonts-base desktop-file-utils xdg-utils
+  libsoapysdr-dev
   python3-numpy
   dpkg-dev file lintian appstream man-db groff-base zip unzip
 )

@@ -11,6 +11,12 @@ export ORVANTA_NATIVE=${ORVANTA_NATIVE:-$repo/build/native}
 export ORVANTA_RENDER=${ORVANTA_RENDER:-$ORVANTA_NATIVE/tools/headless_render/orvanta_render}
 export ORVANTA_SOURCE=$repo
 per_test_limit=${E2E_TEST_TIMEOUT:-120}
+# No test reaches a real radio or sound device: SoapySDR loads only our fake
+# module, and SDL's sound goes to its dummy driver (or where a test sends it).
+export SOAPY_SDR_ROOT=/nonexistent
+export SOAPY_SDR_PLUGIN_PATH=$ORVANTA_NATIVE/fake_sdr
+export SDL_AUDIODRIVER=dummy
+unset SDL_DISKAUDIOFILE
 
 for f in "$ORVANTA_NATIVE/orvanta" "$ORVANTA_NATIVE/orvanta-remote" "$ORVANTA_NATIVE/text.dat"; do
   [ -f "$f" ] || { echo "e2e-native: missing $f (build the native preset first)"; echo "e2e-native: 0 passed, 1 failed"; exit 1; }

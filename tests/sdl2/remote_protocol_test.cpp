@@ -60,6 +60,18 @@ TEST(RemoteProtocol, LinesLongerThanTheLimitAreNoCommands) {
     EXPECT_FALSE(parseLine(std::string("mute on\0garbage", 15), command));
 }
 
+TEST(RemoteProtocol, ShowAndQuitAreWholeLines) {
+    Command command;
+    ASSERT_TRUE(parseLine("show", command));
+    EXPECT_EQ(command.kind, Kind::Show);
+    ASSERT_TRUE(parseLine("quit\r", command));
+    EXPECT_EQ(command.kind, Kind::Quit);
+    EXPECT_FALSE(parseLine("quit now", command));
+    EXPECT_FALSE(parseLine("show ", command));
+    EXPECT_FALSE(parseLine("Quit", command));
+    EXPECT_STREQ(messageName(Kind::Quit), "");  // no message of the panel's
+}
+
 TEST(RemoteProtocol, CommandLineFollowsTheWindowsRemote) {
     std::string line;
     EXPECT_TRUE(lineFor("station", "7", line));
@@ -76,6 +88,10 @@ TEST(RemoteProtocol, CommandLineFollowsTheWindowsRemote) {
     EXPECT_TRUE(lineFor("mute", "off", line));
     EXPECT_FALSE(lineFor("mute", "maybe", line));
     EXPECT_FALSE(lineFor("tune", "up", line));
+    EXPECT_FALSE(lineFor("volume", nullptr, line));
+    EXPECT_FALSE(lineFor("show", "now", line));  // show and quit stand alone
+    EXPECT_TRUE(lineFor("quit", nullptr, line));
+    EXPECT_EQ(line, "quit\n");
     // Whatever the tool sends, the panel reads back as one command.
     Command command;
     ASSERT_TRUE(lineFor("station", "0042", line));

@@ -3,6 +3,8 @@
 //   orvanta-remote station N     select preset N (1..99)
 //   orvanta-remote volume up|down
 //   orvanta-remote mute on|off
+//   orvanta-remote show          the panel back, when it closed and the radio plays on
+//   orvanta-remote quit          ends the program
 //
 // Exit codes: 0 sent, 1 "Orvanta is not running", 2 usage.
 #include <cerrno>
@@ -23,7 +25,7 @@ namespace {
 constexpr int sendTimeoutSeconds = 2;
 
 int usage() {
-    std::fprintf(stderr, "usage: orvanta-remote station N | volume up|down | mute on|off\n");
+    std::fprintf(stderr, "usage: orvanta-remote station N | volume up|down | mute on|off | show | quit\n");
     return 2;
 }
 
@@ -57,7 +59,7 @@ bool sendLine(const std::string& path, const std::string& line) {
 
 int main(int argc, char** argv) {
     std::string line;
-    if (argc != 3 || !orv::remote::lineFor(argv[1], argv[2], line)) return usage();
+    if (argc < 2 || argc > 3 || !orv::remote::lineFor(argv[1], argc == 3 ? argv[2] : nullptr, line)) return usage();
     std::signal(SIGPIPE, SIG_IGN);
     const std::string path =
         orv::remote::chooseSocketPath(std::getenv("XDG_RUNTIME_DIR"), unsigned(getuid()), false);

@@ -1,8 +1,12 @@
 #include "platform/linux/linux_card.h"
 
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/linux/ioperm_port.h"
+#include "platform/linux/playing_card.h"
+#include "platform/linux/synth_source.h"
 #include "platform/linux/v4l2_radio.h"
 #include "settings/settings.h"
 #include "tuner/simulated_card.h"
@@ -32,10 +36,98 @@ uint16_t readPortAddress(Profile& profile) {
     return uint16_t(parseHex(profile.readString("SYSTEM", "ADDR", "30C").c_str()) & 0xFFFF);
 }
 
+constexpr size_t modeChars = 16;
+
+// "sdr" is a mode of the native program only: the core's reading of MODE
+// (shared with the Windows program) knows nothing of it.
+bool namesSdr(Profile& profile) {
+    std::string mode = profile.readText("Card", "MODE", "", modeChars);
+    std::string lower;
+    for (char c : mode)
+        if (c != ' ' && c != '\t') lower += char(std::tolower(static_cast<unsigned char>(c)));
+    return lower == "sdr";
+}
+
 }  // namespace
+
+std::string environmentTerritory() {
+    return localeTerritory(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+}
+
+// The output stops first, so that the card's threads stopping do not count
+// as the sound running dry.
+LinuxCardPort::~LinuxCardPort() {
+    stopSound();
+    card_.reset();
+}
+
+bool LinuxCardPort::startSound() {
+    if (!player_ || !system_.sound) return false;
+    std::string why;
+    if (!system_.sound->start(*player_, why)) {
+        std::fprintf(stderr, "orvanta: no sound: %s\n", why.c_str());
+        return false;
+    }
+    sounding_ = true;
+    return true;
+}
+
+// Stops the output and says how often the sound ran dry or over.
+void LinuxCardPort::stopSound() {
+    if (!sounding_) return;
+    system_.sound->stop();
+    sounding_ = false;
+    const uint64_t under = player_->queue().underruns(), over = player_->queue().overruns();
+    if (under || over)
+        std::fprintf(stderr, "orvanta: sound: %llu underruns, %llu overruns\n", (unsigned long long)under,
+                     (unsigned long long)over);
+}
+
+// The SDR the settings name; when it is named (MODE=sdr) and does not
+// answer, whyNot says so and nothing is kept.
+bool LinuxCardPort::openSdr(const SdrSettings& settings, bool named, std::string& whyNot) {
+    if (!system_.makeSdr) {
+        if (named) whyNot = noSdrMessage(settings.args);
+        return false;
+    }
+    // Without a driver named, asking would enumerate every installed module.
+    if (driverOf(settings.args).empty()) {
+        if (named) whyNot = noSdrMessage(settings.args);
+        return false;
+    }
+    player_ = std::make_unique<audio::AudioPlayer>();
+    auto card = std::make_unique<SdrCard>(system_.makeSdr(settings), player_.get(), profile_, settings);
+    if (!card->open(whyNot)) {
+        card.reset();
+        player_.reset();
+        return false;
+    }
+    description_ = card->description();
+    card_ = std::move(card);
+    startSound();
+    return true;
+}
+
+// The simulated card; with a sound output its band plays too.
+void LinuxCardPort::openSimulated() {
+    description_ = "simulated card";
+    const SimulatorConfig config = readSimulatorConfig(profile_);
+    if (system_.sound) {
+        player_ = std::make_unique<audio::AudioPlayer>();
+        if (startSound()) {
+            const double deemphasis = readSdrSettings(profile_, system_.territory).deemphasisSeconds;
+            card_ = std::make_unique<SoundingSimulatedCard>(
+                config, std::make_unique<SynthSource>(config.stationsMHz, deemphasis), *player_, profile_, deemphasis);
+            return;
+        }
+        player_.reset();
+    }
+    card_ = std::make_unique<SimulatedCard>(config);
+}
 
 bool LinuxCardPort::open(std::string& whyNot) {
     if (card_) return true;
+    if (namesSdr(profile_)) return openSdr(readSdrSettings(profile_, system_.territory), true, whyNot);
     const CardMode mode = readCardMode(profile_);
     if (mode == CardMode::Port) {
         const uint16_t address = readPortAddress(profile_);
@@ -63,8 +155,9 @@ bool LinuxCardPort::open(std::string& whyNot) {
             return false;
         }
     }
-    card_ = std::make_unique<SimulatedCard>(readSimulatorConfig(profile_));
-    description_ = "simulated card";
+    std::string why;
+    if (mode == CardMode::Auto && openSdr(readSdrSettings(profile_, system_.territory), false, why)) return true;
+    openSimulated();
     return true;
 }
 

@@ -1,13 +1,20 @@
 // Which card the native program drives, from section "Card": the simulated
-// card, the card's port through ioperm, or a Video4Linux2 radio receiver.
-// "auto" takes the radio receiver when DEVICE opens as one, else the
-// simulated card; it never takes the port, since a root process on a
-// machine without the card would write to whatever sits at that address.
+// card, the card's port through ioperm, a Video4Linux2 radio receiver or a
+// software-defined radio through SoapySDR ("sdr"). "auto" takes the radio
+// receiver when DEVICE opens as one, else an SDR when one answers to SDR,
+// else the simulated card; it never takes the port, since a root process on
+// a machine without the card would write to whatever sits at that address.
+// The SDR and the simulated card make their own sound (when there is a
+// sound output); the port card and a V4L2 receiver sound by themselves.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "audio/audio_player.h"
+#include "platform/linux/iq_source.h"
+#include "platform/linux/sdr_settings.h"
 #include "platform/linux/radio_device.h"
 #include "platform/platform.h"
 #include "tuner/card_mode.h"
@@ -16,26 +23,48 @@ namespace orv::linuxcard {
 
 // The kernel interfaces the cards use; tests hand in fakes.
 struct CardSystem {
+    CardSystem(RadioDevice& r, PortInstructions& p) : radio(r), ports(p) {}
     RadioDevice& radio;
     PortInstructions& ports;
+    // Where sound goes; null: the cards make none.
+    audio::AudioOutput* sound = nullptr;
+    // Makes the SDR the settings name; empty: no SDR is looked for.
+    std::function<std::unique_ptr<IqSource>(const SdrSettings&)> makeSdr;
+    // The locale's territory, for DEEMPHASIS=auto ("US", "DE", ...).
+    std::string territory;
 };
+
+// The locale's territory from LC_ALL, LC_MESSAGES and LANG.
+std::string environmentTerritory();
 
 // The card's port, opened when the core asks (after the window exists): it
 // reads the settings then, opens the card they name, and forwards to it.
 class LinuxCardPort : public Port {
 public:
-    LinuxCardPort(Profile& profile, CardSystem system) : profile_(profile), system_(system) {}
+    LinuxCardPort(Profile& profile, CardSystem system) : profile_(profile), system_(std::move(system)) {}
+    ~LinuxCardPort() override;
+    LinuxCardPort(const LinuxCardPort&) = delete;
+    LinuxCardPort& operator=(const LinuxCardPort&) = delete;
     bool open(std::string& whyNot) override;
     void writeByte(uint16_t port, uint8_t value) override;
     uint8_t readByte(uint16_t port) override;
     uint16_t readWord(uint16_t port) override;
     // What is in use, for the user: "simulated card", "radio receiver /dev/radio0",
-    // "card's port 0x30C"; empty before open.
+    // "card's port 0x30C", "SDR driver=rtlsdr (Generic RTL2832U)"; empty before open.
     const std::string& description() const { return description_; }
+    // The program itself makes the card's sound (an SDR, the simulated card with sound).
+    bool playsSound() const { return sounding_; }
 
 private:
+    bool openSdr(const SdrSettings& settings, bool named, std::string& whyNot);
+    void openSimulated();
+    bool startSound();
+    void stopSound();
+
     Profile& profile_;
     CardSystem system_;
+    std::unique_ptr<audio::AudioPlayer> player_;
+    bool sounding_ = false;  // the output pulls from player_
     std::unique_ptr<Port> card_;
     std::string description_;
 };

@@ -123,6 +123,13 @@ public:
     // panel was disabled) and the window gets a paint message, as it would
     // when a box that covered it goes away.
     void afterModalBox();
+    // After the panel closed while the program's own radio plays on: serves
+    // the remote without a window (station, volume and mute reach the card)
+    // until "show" (true: a new panel is wanted) or "quit" or the end of the
+    // session (false).
+    bool runWindowless();
+    // The program was asked to end: remote "quit" or the end of the session.
+    bool endRequested() const { return endRequested_; }
 
 private:
     bool startVideo(std::string& whyNot);
@@ -133,6 +140,7 @@ private:
     void dispatch(const SDL_Event& e);
     void dispatchWindowEvent(const SDL_WindowEvent& e);
     void dispatchRemote(const SDL_UserEvent& e);
+    void playWindowless(remote::Kind kind, uint32_t value);
     bool fireDueTimer();
     int msUntilNextTimer();
     void followDrag();
@@ -156,6 +164,9 @@ private:
     remote::Server remote_;
     std::atomic<int> remoteInFlight_{0};
     bool noDisplay_ = false;
+    bool windowless_ = false;
+    bool showRequested_ = false;
+    bool endRequested_ = false;
 };
 
 class SdlDialogs : public Dialogs {
@@ -167,9 +178,14 @@ public:
     HelpResult showHelp(const char* path, std::string& shownFile) override;
     // The browser is not the panel's to close.
     void closeHelp(const char*) override {}
+    // The close question ("Power-off Message") was last answered Yes: the
+    // music is to go on in the background. Cleared by forgetPlayOn().
+    bool playOnAsked() const { return playOn_; }
+    void forgetPlayOn() { playOn_ = false; }
 
 private:
     SdlWindow& window_;
+    bool playOn_ = false;
 };
 
 // Where the program's data files are: the folder of the executable when

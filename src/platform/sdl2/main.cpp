@@ -1,16 +1,21 @@
 // The native program orvanta: the SDL2 back end around the panel's core. The
 // card is chosen in section "Card" once the window exists: a Video4Linux2
-// radio receiver, the card's port through ioperm (only when named), or the
-// simulated card (configured in section "Simulator").
+// radio receiver, the card's port through ioperm (only when named), an SDR
+// through SoapySDR, or the simulated card (configured in section "Simulator").
+// The SDR and the simulated card play through SDL's sound output.
 #include <cstdio>
+#include <memory>
 
 #include "platform/linux/linux_card.h"
 #include "platform/sdl2/backend.h"
+#include "platform/sdl2/sdl_audio.h"
+#include "platform/soapy/soapy_source.h"
 #include "shell/startup.h"
 
 namespace {
 
 constexpr int noDisplayExitCode = 1;
+constexpr size_t audioDeviceChars = 256;
 
 // The card of the settings; once open it says on standard error which one it is.
 class AnnouncedCard : public orv::linuxcard::LinuxCardPort {
@@ -34,11 +39,30 @@ int main(int, char**) {
     orv::sdl2::SdlDialogs dialogs(window);
     orv::linuxcard::SystemRadioDevice radio;
     orv::linuxcard::SystemPortInstructions ports;
-    AnnouncedCard card(profile, {radio, ports});
+    orv::sdl2::SdlAudio sound(profile.readText("Audio", "DEVICE", "", audioDeviceChars));
+    orv::linuxcard::CardSystem system{radio, ports};
+    system.sound = &sound;
+    system.makeSdr = [](const orv::linuxcard::SdrSettings& settings) -> std::unique_ptr<orv::linuxcard::IqSource> {
+        return std::make_unique<orv::soapy::SoapySource>(settings);
+    };
+    system.territory = orv::linuxcard::environmentTerritory();
+    AnnouncedCard card(profile, std::move(system));
     orv::Platform platform{card, clock, profile, files, display, window, dialogs};
-    orv::App app(platform);
-    window.app = &app;
-    const int exitCode = orv::runPanel(app, 1);
+    auto app = std::make_unique<orv::App>(platform);
+    window.app = app.get();
+    int exitCode = orv::runPanel(*app, 1);
+    // Closed with Yes to "music in the background" while the program makes
+    // the sound itself: it plays on without a window until shown or ended.
+    while (card.playsSound() && dialogs.playOnAsked() && !window.endRequested()) {
+        dialogs.forgetPlayOn();
+        std::fprintf(stderr, "orvanta: playing on without the panel (orvanta-remote show brings it back, "
+                             "orvanta-remote quit ends it)\n");
+        if (!window.runWindowless()) break;
+        auto shown = std::make_unique<orv::App>(platform);
+        window.app = shown.get();
+        app = std::move(shown);
+        exitCode = orv::runPanel(*app, 1);
+    }
     window.app = nullptr;
     SDL_Quit();
     return window.noDisplay() ? noDisplayExitCode : exitCode;

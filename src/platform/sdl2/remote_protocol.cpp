@@ -28,7 +28,14 @@ constexpr Word words[] = {
     {"mute", "off", Kind::Mute, 0},
 };
 
-const char* const names[kindCount] = {"TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE"};
+// Verbs that stand alone.
+struct Single {
+    const char* verb;
+    Kind kind;
+};
+constexpr Single singles[] = {{"show", Kind::Show}, {"quit", Kind::Quit}};
+
+const char* const names[kindCount] = {"TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE", "", ""};
 
 bool parseStationNumber(const std::string& digits, uint32_t& out) {
     if (digits.empty() || digits.size() > longestNumber) return false;
@@ -50,6 +57,12 @@ bool parseLine(const std::string& raw, Command& out) {
     std::string line = raw;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() > lineMax) return false;
+    for (const Single& single : singles) {
+        if (line == single.verb) {
+            out = Command{single.kind, 0};
+            return true;
+        }
+    }
     const size_t space = line.find(' ');
     if (space == std::string::npos) return false;
     const std::string verb = line.substr(0, space), value = line.substr(space + 1);
@@ -69,6 +82,15 @@ bool parseLine(const std::string& raw, Command& out) {
 }
 
 bool lineFor(const char* verb, const char* value, std::string& line) {
+    if (!value) {
+        for (const Single& single : singles) {
+            if (std::strcmp(verb, single.verb) == 0) {
+                line = std::string(verb) + "\n";
+                return true;
+            }
+        }
+        return false;
+    }
     if (std::strcmp(verb, "station") == 0) {
         char* end = nullptr;
         errno = 0;

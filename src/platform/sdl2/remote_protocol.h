@@ -1,6 +1,8 @@
 // The text protocol of the local remote-control socket: one command per line,
 // "station N", "volume up|down" or "mute on|off", each standing for one of the
-// panel's three remote-control messages and its wParam. Shared by the panel
+// panel's three remote-control messages and its wParam, and the program's own
+// "show" (the panel back after it closed and the radio played on) and "quit"
+// (ends the program, as the end of the session does). Shared by the panel
 // and orvanta-remote; no SDL in here.
 #pragma once
 
@@ -10,11 +12,11 @@
 
 namespace orv::remote {
 
-// The three messages, in the order the panel registers them.
-enum class Kind { SetStation = 0, SetVolume = 1, Mute = 2 };
-constexpr int kindCount = 3;
+// The three messages, in the order the panel registers them, then the program's own two.
+enum class Kind { SetStation = 0, SetVolume = 1, Mute = 2, Show = 3, Quit = 4 };
+constexpr int kindCount = 5;
 
-// "TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE".
+// "TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE"; "" for show and quit, which are no panel message.
 const char* messageName(Kind kind);
 
 struct Command {
@@ -32,7 +34,8 @@ bool parseLine(const std::string& line, Command& out);
 
 // The line (with its "\n") for the command-line words verb and value, by the
 // rules of the Windows remote: station takes a number 0..65535, volume up or
-// down, mute on or off. False when they are no command.
+// down, mute on or off; show and quit take no value (null). False when they
+// are no command.
 bool lineFor(const char* verb, const char* value, std::string& line);
 
 // Where the panel listens: runtimeDir + "/orvanta.sock" when runtimeDir is an

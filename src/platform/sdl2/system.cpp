@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
@@ -23,6 +24,10 @@
 namespace orv::sdl2 {
 
 namespace {
+
+// The title of the core's close question ("Do you want the music to be in
+// the background"): its Yes lets the program's own radio play on.
+const char* const powerOffTitle = "Power-off Message";
 
 const char* const skinFileName = "text.dat";
 const char* const pseudoProgramName = "orvanta";  // the file name that stands for the data folder
@@ -143,8 +148,10 @@ BoxAnswer SdlDialogs::messageBox(const char* text, const char* title, BoxKind ki
     window_.afterModalBox();
     // A box that could not be shown (or was closed without a button) keeps
     // the panel as it is: Cancel for the question.
-    if (!shown || pressed < 0 || pressed >= count) return asks ? BoxAnswer::Cancel : BoxAnswer::Ok;
-    return choices[pressed].answer;
+    const BoxAnswer answer =
+        !shown || pressed < 0 || pressed >= count ? (asks ? BoxAnswer::Cancel : BoxAnswer::Ok) : choices[pressed].answer;
+    if (asks && std::strcmp(title, powerOffTitle) == 0) playOn_ = answer == BoxAnswer::Yes;
+    return answer;
 }
 
 HelpResult SdlDialogs::showHelp(const char*, std::string& shownFile) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "shell/window_proc.h"
+#include "tuner/tuner.h"
 
 extern const int orvantaIconSize;
 extern const uint32_t orvantaIconArgb[];
@@ -161,6 +162,7 @@ SdlWindow::~SdlWindow() {
 }
 
 bool SdlWindow::registerClass() {
+    if (remoteEvent_ != 0) return true;  // a panel shown again: all is set up
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");          // Ctrl-C and kill end the program, as on Windows
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");   // the first click on the panel counts
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
@@ -394,6 +396,20 @@ void SdlWindow::watchSessionEnd() {
 void SdlWindow::dispatchRemote(const SDL_UserEvent& e) {
     --remoteInFlight_;
     if (!app || e.code < 0 || e.code >= remote::kindCount) return;
+    const remote::Kind kind = remote::Kind(e.code);
+    const uint32_t value = uint32_t(reinterpret_cast<uintptr_t>(e.data1));
+    if (kind == remote::Kind::Quit) {  // as the end of the session
+        endRequested_ = true;
+        onEndSession(*app);
+        postQuit(0);
+        return;
+    }
+    if (kind == remote::Kind::Show) {
+        if (windowless_) showRequested_ = true;
+        else if (window_) SDL_RaiseWindow(window_);
+        return;
+    }
+    if (windowless_) return playWindowless(kind, value);
     auto it = messages_.find(remote::messageName(remote::Kind(e.code)));
     if (it == messages_.end()) return;  // not registered (yet): no message of ours
     onRegisteredMessage(*app, it->second, uint32_t(reinterpret_cast<uintptr_t>(e.data1)));
@@ -428,6 +444,7 @@ void SdlWindow::dispatch(const SDL_Event& e) {
     if (!app) return;
     if (e.type == remoteEvent_) return dispatchRemote(e.user);
     if (e.type == sessionEndEvent_) {
+        endRequested_ = true;
         onEndSession(*app);
         postQuit(0);
         return;
@@ -498,6 +515,44 @@ int SdlWindow::runMessageLoop() {
     }
     remote_.stop();
     return quitCode_;
+}
+
+// Without a panel the remote reaches the card through the tuner's own
+// operations; the panel shown again starts from the saved settings.
+void SdlWindow::playWindowless(remote::Kind kind, uint32_t value) {
+    ReceiverState& s = app->state;
+    switch (kind) {
+    case remote::Kind::SetStation:
+        if (value < 1 || value > uint32_t(presetCount)) return;
+        s.presetIndex = int32_t(value);
+        s.frequency = s.presetTable[value - 1];
+        tuneFrequency(*app, s.frequency, s.modeFlags);
+        break;
+    case remote::Kind::SetVolume: stepVolume(*app, value == 0 ? volumeUp : volumeDown); break;
+    case remote::Kind::Mute:
+        if (value)
+            s.modeFlags |= MF_MUTED;
+        else
+            s.modeFlags &= ~MF_MUTED;
+        tuneFrequency(*app, s.frequency, s.modeFlags);
+        break;
+    default: break;
+    }
+}
+
+bool SdlWindow::runWindowless() {
+    if (!app || endRequested_) return false;
+    windowless_ = true;
+    showRequested_ = false;
+    quitPosted_ = false;
+    startRemote();
+    SDL_Event e;
+    while (!quitPosted_ && !showRequested_)
+        if (SDL_WaitEvent(&e)) dispatch(e);
+    remote_.stop();
+    windowless_ = false;
+    quitPosted_ = false;
+    return showRequested_ && !endRequested_;
 }
 
 }  // namespace orv::sdl2

@@ -1,0 +1,44 @@
+#include "platform/sdl2/sdl_audio.h"
+
+namespace orv::sdl2 {
+
+void SdlAudio::callback(void* player, Uint8* stream, int bytes) {
+    const size_t frames = size_t(bytes) / (sizeof(int16_t) * audio::outputChannels);
+    static_cast<audio::AudioPlayer*>(player)->render(reinterpret_cast<int16_t*>(stream), frames);
+}
+
+bool SdlAudio::start(audio::AudioPlayer& player, std::string& whyNot) {
+    stop();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        whyNot = SDL_GetError();
+        return false;
+    }
+    subsystem_ = true;
+    SDL_AudioSpec wanted{};
+    wanted.freq = audio::outputRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = audio::outputChannels;
+    wanted.samples = audio::deviceBufferFrames;
+    wanted.callback = &SdlAudio::callback;
+    wanted.userdata = &player;
+    SDL_AudioSpec got{};
+    // No changes allowed: SDL converts whatever the device wants.
+    device_ = SDL_OpenAudioDevice(deviceName_.empty() ? nullptr : deviceName_.c_str(), 0, &wanted, &got, 0);
+    if (device_ == 0) {
+        whyNot = SDL_GetError();
+        if (!deviceName_.empty()) whyNot = "the sound output " + deviceName_ + ": " + whyNot;
+        stop();
+        return false;
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+}
+
+void SdlAudio::stop() {
+    if (device_) SDL_CloseAudioDevice(device_);
+    device_ = 0;
+    if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    subsystem_ = false;
+}
+
+}  // namespace orv::sdl2
