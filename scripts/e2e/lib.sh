@@ -85,15 +85,14 @@ find_window() {
   [ -n "$id" ] && echo "$id"
 }
 
-# wait_window NAME SECONDS: prints the window id once it shows.
+# wait_window NAME SECONDS: prints the window id once it shows. One X
+# connection waits the whole time: a new connection every poll, while Wine's
+# processes connect as they start, would meet the X server's habit of
+# dropping a connection that arrives during another client's disconnect.
 wait_window() {
-  local id="" end=$((SECONDS + $2))
-  while [ -z "$id" ]; do
-    id=$(find_window "$1") && break
-    [ "$SECONDS" -ge "$end" ] && return 1
-    sleep 0.2
-  done
-  echo "$id"
+  local id
+  id=$(x_connect_again timeout "$2" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+  [ -n "$id" ] && echo "$id"
 }
 
 # The first transfer line of the card's trace, once there is one.
