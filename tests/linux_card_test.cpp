@@ -6,6 +6,8 @@
 #include <linux/videodev2.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "platform/headless/headless.h"
@@ -409,6 +411,142 @@ TEST(LinuxCard, ThresholdAndDeviceComeFromTheCardSection) {
     c.radio.signal = 65534;
     p.tune(98.1f);
     EXPECT_FALSE(p.signal());
+}
+
+// A USB receiver's sound: played from its capture device. No sound device
+// is opened: the output and the capture are fakes that only record.
+class FakeOutput : public audio::AudioOutput {
+public:
+    audio::AudioPlayer* playing = nullptr;
+    bool start(audio::AudioPlayer& player, std::string&) override {
+        playing = &player;
+        return true;
+    }
+    void stop() override { playing = nullptr; }
+};
+
+class FakeCapture : public audio::AudioInput {
+public:
+    std::vector<std::string> names = {"Built-in Audio Analog Stereo", "FM Radio Analog Stereo"};
+    std::string started;  // the device capturing now
+    bool refuse = false;
+    std::vector<std::string> deviceNames() override { return names; }
+    bool start(const std::string& name, audio::AudioPlayer&, std::string& whyNot) override {
+        if (refuse) {
+            whyNot = "Device or resource busy";
+            return false;
+        }
+        started = name;
+        return true;
+    }
+    void stop() override { started.clear(); }
+};
+
+namespace fs = std::filesystem;
+
+// sysfs of a USB receiver: its radio node and its sound card's capture PCM
+// below one USB device.
+fs::path usbReceiverSysfs(const std::string& name) {
+    const fs::path root = fs::path(::testing::TempDir()) / ("sysfs-capture-" + name);
+    fs::remove_all(root);
+    const fs::path usb = root / "devices/pci0000:00/usb1/1-2";
+    fs::create_directories(usb / "1-2:1.0/video4linux/radio0");
+    fs::create_directories(usb / "1-2:1.1/sound/card1/pcmC1D0c");
+    std::ofstream(usb / "idVendor") << "10c4\n";
+    std::ofstream(usb / "idProduct") << "818a\n";
+    std::ofstream(usb / "product") << "FM Radio\n";
+    std::ofstream(usb / "1-2:1.1/sound/card1/id") << "Radio\n";
+    fs::create_directories(root / "class/video4linux");
+    fs::create_directories(root / "class/sound");
+    fs::create_symlink("../../devices/pci0000:00/usb1/1-2/1-2:1.0/video4linux/radio0", root / "class/video4linux/radio0");
+    fs::create_symlink("../../devices/pci0000:00/usb1/1-2/1-2:1.1/sound/card1/pcmC1D0c", root / "class/sound/pcmC1D0c");
+    fs::create_symlink("../../devices/pci0000:00/usb1/1-2/1-2:1.1/sound/card1", root / "class/sound/card1");
+    return root;
+}
+
+struct CapturedChoice {
+    explicit CapturedChoice(const std::string& name) : sysfs(usbReceiverSysfs(name)) {
+        CardSystem system{radio, ports};
+        system.sound = &output;
+        system.capture = &capture;
+        system.sysfsRoot = sysfs.string();
+        card = std::make_unique<LinuxCardPort>(*h.profile, std::move(system));
+        h.profile->writeString("Card", "MODE", "v4l2");
+    }
+    ~CapturedChoice() {
+        card.reset();
+        fs::remove_all(sysfs);
+    }
+    Headless h;
+    FakeRadio radio;
+    FakePorts ports;
+    FakeOutput output;
+    FakeCapture capture;
+    fs::path sysfs;
+    std::unique_ptr<LinuxCardPort> card;
+    std::string why;
+};
+
+TEST(CapturedRadio, AutoPlaysTheCaptureOnTheReceiversOwnUsbDevice) {
+    CapturedChoice c("auto");
+    ASSERT_TRUE(c.card->open(c.why));
+    EXPECT_EQ(c.capture.started, "FM Radio Analog Stereo");
+    ASSERT_NE(c.output.playing, nullptr);
+    EXPECT_TRUE(c.card->playsSound());
+    EXPECT_EQ(c.card->description(), "radio receiver /dev/radio0, its sound from FM Radio Analog Stereo");
+    c.card.reset();  // the capture and the output stop with the card
+    EXPECT_EQ(c.capture.started, "");
+    EXPECT_EQ(c.output.playing, nullptr);
+}
+
+TEST(CapturedRadio, NoneANamedDeviceAndAFailedCaptureAreHonoured) {
+    CapturedChoice none("none");
+    none.h.profile->writeString("Audio", "CAPTURE", "None");  // an analog line out: the receiver plays itself
+    ASSERT_TRUE(none.card->open(none.why));
+    EXPECT_EQ(none.capture.started, "");
+    EXPECT_FALSE(none.card->playsSound());
+    EXPECT_EQ(none.card->description(), "radio receiver /dev/radio0");
+
+    CapturedChoice named("named");
+    named.h.profile->writeString("Audio", "CAPTURE", "Built-in Audio Analog Stereo");
+    ASSERT_TRUE(named.card->open(named.why));
+    EXPECT_EQ(named.capture.started, "Built-in Audio Analog Stereo");
+
+    CapturedChoice busy("busy");  // the tuner still works, silent
+    busy.capture.refuse = true;
+    ASSERT_TRUE(busy.card->open(busy.why));
+    EXPECT_FALSE(busy.card->playsSound());
+    EXPECT_EQ(busy.output.playing, nullptr);
+    EXPECT_EQ(busy.card->description(), "radio receiver /dev/radio0");
+}
+
+// Mute silences the playback as well; the volume pulses step the receiver's
+// own control where it has one, else the software level by 2 dB.
+TEST(CapturedRadio, MuteActsOnThePlaybackAndTheVolumeWhereTheReceiverHasNone) {
+    CapturedChoice withControl("control");
+    ASSERT_TRUE(withControl.card->open(withControl.why));
+    audio::AudioPlayer& played = *withControl.output.playing;
+    Panel p(*withControl.card);
+    p.tune(98.1f);
+    EXPECT_FALSE(played.gain().muted());
+    p.app.state.modeFlags |= MF_MUTED;
+    p.tune(98.1f);
+    EXPECT_TRUE(played.gain().muted());
+    EXPECT_EQ(withControl.radio.mutes.back(), 1);
+    const int level = played.gain().level();
+    stepVolume(p.app, 0);  // up
+    EXPECT_EQ(withControl.radio.volume, 6);
+    EXPECT_EQ(played.gain().level(), level);
+
+    CapturedChoice without("nocontrol");
+    without.radio.hasVolume = false;
+    ASSERT_TRUE(without.card->open(without.why));
+    Panel q(*without.card);
+    q.tune(98.1f);
+    const int before = without.output.playing->gain().level();
+    stepVolume(q.app, 1);  // down
+    EXPECT_EQ(without.output.playing->gain().level(), before - 2);
+    EXPECT_EQ(without.h.profile->readInt("Audio", "LEVEL", 0), before - 2);
 }
 
 }  // namespace

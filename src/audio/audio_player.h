@@ -49,4 +49,18 @@ public:
     virtual void stop() = 0;
 };
 
+// Where a receiver's own sound comes in: a capture device of the sound
+// system (a USB radio's sound card), or a fake in tests.
+class AudioInput {
+public:
+    virtual ~AudioInput() = default;
+    // The capture devices the sound system lists, by name.
+    virtual std::vector<std::string> deviceNames() = 0;
+    // Starts pushing what the named capture device hears into player's
+    // queue; false, with why, when it cannot be had.
+    virtual bool start(const std::string& name, AudioPlayer& player, std::string& whyNot) = 0;
+    // Stops pushing; player is not touched after this returns.
+    virtual void stop() = 0;
+};
+
 }  // namespace orv::audio

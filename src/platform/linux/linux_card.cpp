@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/linux/capture_finder.h"
 #include "platform/linux/ioperm_port.h"
 #include "platform/linux/playing_card.h"
 #include "platform/linux/synth_source.h"
@@ -72,8 +73,10 @@ bool LinuxCardPort::startSound() {
     return true;
 }
 
-// Stops the output and says how often the sound ran dry or over.
+// Stops the capture and the output, and says how often the sound ran dry or over.
 void LinuxCardPort::stopSound() {
+    if (capturing_) system_.capture->stop();
+    capturing_ = false;
     if (!sounding_) return;
     system_.sound->stop();
     sounding_ = false;
@@ -125,6 +128,51 @@ void LinuxCardPort::openSimulated() {
     card_ = std::make_unique<SimulatedCard>(config);
 }
 
+// The capture device that carries a V4L2 receiver's sound: [Audio] CAPTURE
+// names one, "none" says the receiver plays by itself (an analog line out),
+// and "auto" (the default) takes the capture PCM on the receiver's own USB
+// device; "" where there is none.
+std::string LinuxCardPort::captureDeviceFor(const RadioSettings& settings) {
+    if (!system_.capture || !system_.sound) return "";
+    std::string wanted = profile_.readText("Audio", "CAPTURE", "auto", deviceChars);
+    std::string lower;
+    for (char c : wanted) lower += char(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == "none") return "";
+    if (lower != "auto" && !wanted.empty()) return wanted;
+    const std::optional<RadioCapture> found = findRadioCapture(settings.device, system_.sysfsRoot);
+    if (!found) return "";
+    const std::vector<std::string> names = system_.capture->deviceNames();
+    const int at = matchCaptureDevice(*found, names);
+    return at < 0 ? "" : names[size_t(at)];
+}
+
+// The V4L2 receiver the settings name, and, where its sound comes in on a
+// capture device, that sound played.
+bool LinuxCardPort::openRadio(const RadioSettings& settings, std::string& whyNot) {
+    auto radio = std::make_unique<V4l2Radio>(system_.radio, settings);
+    if (!radio->open(whyNot)) return false;
+    description_ = "radio receiver " + settings.device;
+    const std::string capture = captureDeviceFor(settings);
+    if (!capture.empty()) {
+        player_ = std::make_unique<audio::AudioPlayer>();
+        std::string why;
+        if (startSound()) {
+            if (system_.capture->start(capture, *player_, why)) {
+                capturing_ = true;
+                card_ = std::make_unique<CapturedRadio>(std::move(radio), *player_, profile_);
+                description_ += ", its sound from " + capture;
+                return true;
+            }
+            std::fprintf(stderr, "orvanta: no sound from the receiver's capture device %s: %s\n", capture.c_str(),
+                         why.c_str());
+        }
+        stopSound();
+        player_.reset();
+    }
+    card_ = std::move(radio);
+    return true;
+}
+
 bool LinuxCardPort::open(std::string& whyNot) {
     if (card_) return true;
     if (namesSdr(profile_)) return openSdr(readSdrSettings(profile_, system_.territory), true, whyNot);
@@ -143,13 +191,8 @@ bool LinuxCardPort::open(std::string& whyNot) {
     }
     if (mode == CardMode::V4l2 || mode == CardMode::Auto) {
         const RadioSettings settings = readRadioSettings(profile_);
-        auto radio = std::make_unique<V4l2Radio>(system_.radio, settings);
         std::string why;
-        if (radio->open(why)) {
-            card_ = std::move(radio);
-            description_ = "radio receiver " + settings.device;
-            return true;
-        }
+        if (openRadio(settings, why)) return true;
         if (mode == CardMode::V4l2) {
             whyNot = why;
             return false;

@@ -16,6 +16,7 @@
 #include "platform/linux/iq_source.h"
 #include "platform/linux/sdr_settings.h"
 #include "platform/linux/radio_device.h"
+#include "platform/linux/v4l2_radio.h"
 #include "platform/platform.h"
 #include "tuner/card_mode.h"
 
@@ -28,6 +29,10 @@ struct CardSystem {
     PortInstructions& ports;
     // Where sound goes; null: the cards make none.
     audio::AudioOutput* sound = nullptr;
+    // Where a USB receiver's sound comes in; null: it is not played.
+    audio::AudioInput* capture = nullptr;
+    // The sysfs tree in which a receiver's capture device is looked up.
+    std::string sysfsRoot = "/sys";
     // Makes the SDR the settings name; empty: no SDR is looked for.
     std::function<std::unique_ptr<IqSource>(const SdrSettings&)> makeSdr;
     // The locale's territory, for DEEMPHASIS=auto ("US", "DE", ...).
@@ -52,11 +57,14 @@ public:
     // What is in use, for the user: "simulated card", "radio receiver /dev/radio0",
     // "card's port 0x30C", "SDR driver=rtlsdr (Generic RTL2832U)"; empty before open.
     const std::string& description() const { return description_; }
-    // The program itself makes the card's sound (an SDR, the simulated card with sound).
+    // The program itself makes the card's sound (an SDR, the simulated card
+    // with sound, a USB receiver whose capture it plays).
     bool playsSound() const { return sounding_; }
 
 private:
     bool openSdr(const SdrSettings& settings, bool named, std::string& whyNot);
+    bool openRadio(const RadioSettings& settings, std::string& whyNot);
+    std::string captureDeviceFor(const RadioSettings& settings);
     void openSimulated();
     bool startSound();
     void stopSound();
@@ -65,6 +73,7 @@ private:
     CardSystem system_;
     std::unique_ptr<audio::AudioPlayer> player_;
     bool sounding_ = false;  // the output pulls from player_
+    bool capturing_ = false;  // the capture pushes into player_
     std::unique_ptr<Port> card_;
     std::string description_;
 };

@@ -38,12 +38,23 @@ PanelSound::PanelSound(Profile& profile, audio::AudioPlayer* player)
 
 void PanelSound::follow(const SerialDecoder& decoder, const SerialDecoder::Events& events) {
     if (player_) player_->gain().setMuted(decoder.muted());
-    if (!events.volumeUp && !events.volumeDown) return;
+    if (receiverVolume_ || (!events.volumeUp && !events.volumeDown)) return;
     const int level = audio::steppedLevel(level_, events.volumeUp ? +1 : -1);
     if (level == level_) return;
     level_ = level;
     if (player_) player_->gain().setLevel(level_);
     writeLevel(profile_, level_);
+}
+
+CapturedRadio::CapturedRadio(std::unique_ptr<V4l2Radio> radio, audio::AudioPlayer& player, Profile& profile)
+    : radio_(std::move(radio)), sound_(profile, &player) {
+    if (radio_->hasVolume()) sound_.leaveVolumeToReceiver();
+    player.gain().setMuted(true);  // until the panel's first transfer
+}
+
+void CapturedRadio::writeByte(uint16_t port, uint8_t value) {
+    radio_->writeByte(port, value);
+    sound_.follow(decoder_, decoder_.write(value));
 }
 
 SdrCard::SdrCard(std::unique_ptr<IqSource> source, audio::AudioPlayer* player, Profile& profile,

@@ -12,6 +12,7 @@
 #include "platform/linux/iq_player.h"
 #include "platform/linux/iq_source.h"
 #include "platform/linux/sdr_settings.h"
+#include "platform/linux/v4l2_radio.h"
 #include "platform/platform.h"
 #include "tuner/serial_decoder.h"
 #include "tuner/simulated_card.h"
@@ -26,11 +27,33 @@ public:
     // After each port write: follows the mute state and the volume pulses.
     void follow(const SerialDecoder& decoder, const SerialDecoder::Events& events);
     int level() const { return level_; }
+    // The pulses step the receiver's own volume control instead of the
+    // software level (which then stays as [Audio] LEVEL has it).
+    void leaveVolumeToReceiver() { receiverVolume_ = true; }
 
 private:
     Profile& profile_;
     audio::AudioPlayer* player_;
     int level_;
+    bool receiverVolume_ = false;
+};
+
+// A USB radio receiver whose sound the program plays from its capture
+// device: the receiver tunes (and steps its own volume, where it has a
+// volume control); the panel's mute, and the volume where the receiver has
+// no control, act on the playback.
+class CapturedRadio : public Port {
+public:
+    // radio: opened already; player: the playback the capture feeds.
+    CapturedRadio(std::unique_ptr<V4l2Radio> radio, audio::AudioPlayer& player, Profile& profile);
+    void writeByte(uint16_t port, uint8_t value) override;
+    uint8_t readByte(uint16_t port) override { return radio_->readByte(port); }
+    uint16_t readWord(uint16_t port) override { return radio_->readWord(port); }
+
+private:
+    std::unique_ptr<V4l2Radio> radio_;
+    SerialDecoder decoder_;
+    PanelSound sound_;
 };
 
 // The station frequency the panel's last transfer names, in Hz.

@@ -42,6 +42,8 @@ public:
 
     // The device is open (false after it went away, until it is back).
     bool connected() const { return fd_ >= 0; }
+    // The device has a volume control of its own (learnt when it opened).
+    bool hasVolume() const { return hasVolume_; }
 
 private:
     bool connect(std::string* whyNot);

@@ -40,8 +40,10 @@ int main(int, char**) {
     orv::linuxcard::SystemRadioDevice radio;
     orv::linuxcard::SystemPortInstructions ports;
     orv::sdl2::SdlAudio sound(profile.readText("Audio", "DEVICE", "", audioDeviceChars));
+    orv::sdl2::SdlCapture capture;
     orv::linuxcard::CardSystem system{radio, ports};
     system.sound = &sound;
+    system.capture = &capture;
     system.makeSdr = [](const orv::linuxcard::SdrSettings& settings) -> std::unique_ptr<orv::linuxcard::IqSource> {
         return std::make_unique<orv::soapy::SoapySource>(settings);
     };

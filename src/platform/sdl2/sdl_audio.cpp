@@ -41,4 +41,65 @@ void SdlAudio::stop() {
     subsystem_ = false;
 }
 
+namespace {
+constexpr float fullScale = 32768.0f;
+constexpr size_t captureChunkFrames = 256;
+}  // namespace
+
+void SdlCapture::callback(void* player, Uint8* stream, int bytes) {
+    auto& queue = static_cast<audio::AudioPlayer*>(player)->queue();
+    const auto* samples = reinterpret_cast<const int16_t*>(stream);
+    size_t frames = size_t(bytes) / (sizeof(int16_t) * audio::outputChannels);
+    float chunk[captureChunkFrames * audio::outputChannels];
+    while (frames > 0) {
+        const size_t n = frames < captureChunkFrames ? frames : captureChunkFrames;
+        for (size_t i = 0; i < n * audio::outputChannels; ++i) chunk[i] = float(samples[i]) / fullScale;
+        queue.push(chunk, n);
+        samples += n * audio::outputChannels;
+        frames -= n;
+    }
+}
+
+std::vector<std::string> SdlCapture::deviceNames() {
+    std::vector<std::string> names;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return names;
+    const int count = SDL_GetNumAudioDevices(1);
+    for (int i = 0; i < count; ++i)
+        if (const char* name = SDL_GetAudioDeviceName(i, 1)) names.push_back(name);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return names;
+}
+
+bool SdlCapture::start(const std::string& name, audio::AudioPlayer& player, std::string& whyNot) {
+    stop();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        whyNot = SDL_GetError();
+        return false;
+    }
+    subsystem_ = true;
+    SDL_AudioSpec wanted{};
+    wanted.freq = audio::outputRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = audio::outputChannels;
+    wanted.samples = audio::deviceBufferFrames;
+    wanted.callback = &SdlCapture::callback;
+    wanted.userdata = &player;
+    SDL_AudioSpec got{};
+    device_ = SDL_OpenAudioDevice(name.c_str(), 1, &wanted, &got, 0);
+    if (device_ == 0) {
+        whyNot = SDL_GetError();
+        stop();
+        return false;
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+}
+
+void SdlCapture::stop() {
+    if (device_) SDL_CloseAudioDevice(device_);
+    device_ = 0;
+    if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    subsystem_ = false;
+}
+
 }  // namespace orv::sdl2

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <string>
+#include <vector>
 
 #include "audio/audio_player.h"
 
@@ -23,6 +24,23 @@ private:
     static void callback(void* player, Uint8* stream, int bytes);
 
     std::string deviceName_;
+    SDL_AudioDeviceID device_ = 0;
+    bool subsystem_ = false;
+};
+
+// A receiver's sound from a capture device through SDL2's audio (48 kHz,
+// two channels, signed 16-bit, converted by SDL from whatever the device
+// gives): SDL's callback thread pushes it into the player's queue.
+class SdlCapture : public audio::AudioInput {
+public:
+    ~SdlCapture() override { stop(); }
+    std::vector<std::string> deviceNames() override;
+    bool start(const std::string& name, audio::AudioPlayer& player, std::string& whyNot) override;
+    void stop() override;
+
+private:
+    static void callback(void* player, Uint8* stream, int bytes);
+
     SDL_AudioDeviceID device_ = 0;
     bool subsystem_ = false;
 };
