@@ -85,6 +85,124 @@ TEST(RdsReceiver, TwentyDecibelsNameWithinTwoSecondsAndFewBadBlocks) {
     EXPECT_LT(double(s.blocksBad), 0.01 * double(blocks));
     EXPECT_EQ(s.pi, 0xD3C2);
     EXPECT_EQ(s.text, "Tuned to the test band");
+    EXPECT_STREQ(s.ptyName, "Pop Music");
+    EXPECT_TRUE(s.tp);
+    EXPECT_FALSE(s.ta);
+    ASSERT_TRUE(s.clock.valid);
+    EXPECT_EQ(s.clock.year, 2023);
+    EXPECT_EQ(s.clock.month, 2);
+    EXPECT_EQ(s.clock.day, 26);
+    EXPECT_EQ(s.clock.hour, 0);
+    EXPECT_EQ(s.clock.minute, 45);
+    EXPECT_EQ(s.clock.offsetMinutes, 60);
+}
+
+// The subcarrier in quadrature with the pilot's third harmonic (both are
+// allowed), and a mono station with no pilot to lock to: the carrier loop
+// finds the phase either way. The mono station is North American (75 us),
+// so its programme type reads from that table.
+struct Variant {
+    bool stereo;
+    double phase;
+    double deemphasisSeconds;
+    const char* ptyName;
+};
+class RdsVariants : public ::testing::TestWithParam<Variant> {};
+
+TEST_P(RdsVariants, BlocksFoundAndFewLost) {
+    const Variant v = GetParam();
+    TestStation station = rdsStation(20.0);
+    station.stereo = v.stereo;
+    station.rds.phase = v.phase;
+    ReceiverConfig config;
+    config.inputRate = inputRate;
+    config.deemphasisSeconds = v.deemphasisSeconds;
+    Receiver r(config);
+    const RdsState s = receive(r, band(station, 1.2, 4), "").last;
+    EXPECT_EQ(r.measurement().pilot, v.stereo);
+    EXPECT_TRUE(s.synchronized);
+    EXPECT_GE(s.blocksGood + s.blocksCorrected, 45u);
+    EXPECT_LE(s.blocksBad, 1u);
+    EXPECT_EQ(s.pi, 0xD3C2);
+    EXPECT_STREQ(s.ptyName, v.ptyName);
+}
+
+INSTANTIATE_TEST_SUITE_P(Receiver, RdsVariants,
+                         ::testing::Values(Variant{true, 1.5707963, europeDeemphasisSeconds, "Pop Music"},
+                                           Variant{false, 0.7, americaDeemphasisSeconds, "Country"}));
+
+// The signal gone for half a second (a station without RDS on the same
+// frequency would do the same): sync goes, and comes back with the signal.
+TEST(RdsReceiver, SyncLostOnNoiseAndFoundAgain) {
+    TestStation station = rdsStation(25.0);
+    TestStation plain = station;
+    plain.rds.on = false;
+    std::vector<int8_t> iq = band(station, 0.6, 1);
+    const size_t firstPart = iq.size() / 2;
+    const std::vector<int8_t> gap = band(plain, 0.5, 2);
+    iq.insert(iq.end(), gap.begin(), gap.end());
+    const size_t secondPart = iq.size() / 2;
+    const std::vector<int8_t> back = band(station, 0.6, 3);
+    iq.insert(iq.end(), back.begin(), back.end());
+
+    ReceiverConfig config;
+    config.inputRate = inputRate;
+    Receiver r(config);
+    std::vector<float> audio;
+    bool syncedBeforeGap = false, lostInGap = false, syncedAfter = false;
+    uint64_t badAtGapEnd = 0;
+    for (size_t i = 0; i < iq.size() / 2; i += feedPairs) {
+        r.process(iq.data() + 2 * i, feedPairs, IqFormat::CS8, 0, audio);
+        const RdsState s = r.rds();
+        if (i + feedPairs == firstPart) syncedBeforeGap = s.synchronized;
+        if (i < secondPart && i >= firstPart && !s.synchronized) lostInGap = true;
+        if (i + feedPairs == secondPart) badAtGapEnd = s.blocksBad;
+        syncedAfter = s.synchronized;
+    }
+    EXPECT_TRUE(syncedBeforeGap);
+    EXPECT_TRUE(lostInGap);
+    EXPECT_GE(badAtGapEnd, 8u);   // the failures that gave the sync up
+    EXPECT_LE(badAtGapEnd, 17u);  // and not a block counted once it was gone
+    EXPECT_TRUE(syncedAfter);
+    EXPECT_EQ(r.rds().pi, 0xD3C2);
+}
+
+// A retune empties the RDS state the moment it is asked for, blocks still
+// queued for the old tuning change nothing, and the new station's data
+// starts from nothing (the old name never shows again).
+TEST(RdsReceiver, RetuneDropsEverythingAtOnce) {
+    ReceiverConfig config;
+    config.inputRate = inputRate;
+    Receiver r(config);
+    r.retune(1);
+    const std::vector<int8_t> oldIq = band(rdsStation(30.0), 2.0, 1);
+    ASSERT_EQ(receive(r, oldIq, "ORVANTA ", 1).last.ps, "ORVANTA ");
+    ASSERT_TRUE(r.rds().clock.valid);
+
+    r.retune(2);
+    const RdsState cleared = r.rds();
+    EXPECT_EQ(cleared.generation, 2u);
+    EXPECT_FALSE(cleared.synchronized || cleared.piValid || cleared.ptyValid || cleared.clock.valid);
+    EXPECT_EQ(cleared.ps, "");
+    EXPECT_EQ(cleared.text, "");
+    EXPECT_EQ(cleared.blocksGood + cleared.blocksCorrected + cleared.blocksBad, 0u);
+    std::vector<float> audio;
+    r.process(oldIq.data(), oldIq.size() / 2, IqFormat::CS8, 1, audio);
+    EXPECT_EQ(r.rds().ps, "");
+    EXPECT_FALSE(r.rds().piValid);
+
+    TestStation other = rdsStation(30.0);
+    other.rds.pi = 0x5A5A;
+    other.rds.names = {"ELSEWHRE"};
+    other.rds.clock = false;
+    const std::vector<int8_t> newIq = band(other, 0.5, 2);
+    for (size_t i = 0; i < newIq.size() / 2; i += feedPairs) {
+        r.process(newIq.data() + 2 * i, feedPairs, IqFormat::CS8, 2, audio);
+        ASSERT_NE(r.rds().ps, "ORVANTA ");
+        ASSERT_FALSE(r.rds().clock.valid);
+    }
+    EXPECT_TRUE(r.rds().piValid);
+    EXPECT_EQ(r.rds().pi, 0x5A5A);
 }
 
 }  // namespace
