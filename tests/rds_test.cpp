@@ -44,16 +44,6 @@ TEST(RdsBlocks, CleanBlocksCheckCleanAgainstTheirOwnOffsetOnly) {
     }
 }
 
-TEST(RdsBlocks, TheTestBandsCheckWordsAgree) {
-    const std::vector<uint8_t> bits = testband::rdsBits({{0x1234, 0x0408, 0xE0CD, 0x4F52}});
-    ASSERT_EQ(bits.size(), 104u);
-    for (int b = 0; b < 4; ++b) {
-        uint32_t block = 0;
-        for (int i = 0; i < rdsBlockBits; ++i) block = block << 1 | bits[size_t(b * rdsBlockBits + i)];
-        EXPECT_EQ(decodeBlock(block, groupOffsets[b]).error, BlockError::None) << b;
-    }
-}
-
 // Every burst of 1..10 bits at every place in a block: first and last bit
 // flipped, anything between. One and two bits must come back corrected;
 // longer ones must be rejected, and the test counts those that would pass
