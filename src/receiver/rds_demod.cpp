@@ -134,7 +134,7 @@ void RdsDemodulator::demodulate(Complex z, std::vector<uint8_t>& bits) {
     powerSum_ += std::norm(y);
     if (++carrierFill_ == carrierBlock) carrierLoop();
 
-    // The symbol: the carrier's real part, correlated with the clock's sine and cosine.
+    // The symbol: the in-phase component, correlated with the clock's sine and cosine.
     const float s = y.real();
     const Complex clock = phasorAt(oscillator_, clockPhase_);
     sumI_ += s * clock.imag();
