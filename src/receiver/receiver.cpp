@@ -41,8 +41,13 @@ constexpr double audioAttenuationDb = 60.0;
 constexpr int mixerTableLength = 4096;  // whole periods of the mixer, at least this long
 constexpr double dcTrackSeconds = 0.05;
 constexpr double blendSlewSeconds = 0.05;  // a full swing between mono and stereo
+constexpr double deemphasisBetweenRegions = (europeDeemphasisSeconds + americaDeemphasisSeconds) / 2.0;
 
 }  // namespace
+
+PtyTable ptyTableFor(double deemphasisSeconds) {
+    return deemphasisSeconds > deemphasisBetweenRegions ? PtyTable::NorthAmerica : PtyTable::Europe;
+}
 
 struct Receiver::Chain {
     Chain(double inputRate, double deemphasisSeconds)
@@ -55,7 +60,8 @@ struct Receiver::Chain {
           differenceDecimator(kaiserLowpass(audioTaps, audioCutoffHz / channelRate, kaiserBeta(audioAttenuationDb)), audioDecimation),
           resampler(audioRate, outputRate),
           deemphasisLeft(deemphasisSeconds, outputRate),
-          deemphasisRight(deemphasisSeconds, outputRate) {
+          deemphasisRight(deemphasisSeconds, outputRate),
+          rds(channelRate, ptyTableFor(deemphasisSeconds)) {
         const double ratio = inputRate / channelRate;
         int stages = 0;
         while ((1 << stages) < ratio) ++stages;
@@ -90,6 +96,8 @@ struct Receiver::Chain {
         chunks = 0;
         chunkFill = 0;
         blend = blendTarget = 0.0;
+        rds.reset();
+        pilotLocked = false;
     }
 
     std::vector<Complex> mixer;
@@ -103,6 +111,8 @@ struct Receiver::Chain {
     FirDecimator<float> sumDecimator, differenceDecimator;
     StereoResampler resampler;
     Deemphasis deemphasisLeft, deemphasisRight;
+    RdsDecoder rds;
+    bool pilotLocked = false;  // as of the latest window: RDS mixes on the pilot's phase
 
     float dc = 0.0f;
     size_t dcSamples = 0;
@@ -114,6 +124,7 @@ struct Receiver::Chain {
 
     // Working buffers, kept to avoid allocation.
     std::vector<Complex> wide, stageA, stageB, narrow;
+    std::vector<Complex> pilotPhasor;
     std::vector<float> mpx, difference, sum64, difference64, zeros64, sum48, difference48;
 };
 
@@ -133,6 +144,7 @@ Receiver::~Receiver() = default;
 
 void Receiver::retune(uint32_t generation) {
     box_.restart(generation);
+    rdsBox_.restart(generation);
     wantedGeneration_.store(generation);
     resetPending_.store(true);
 }
@@ -142,6 +154,7 @@ void Receiver::setRateTrim(double trim) { chain_->resampler.setTrim(trim); }
 void Receiver::setDeemphasis(double seconds) {
     chain_->deemphasisLeft = Deemphasis(seconds, outputRate);
     chain_->deemphasisRight = Deemphasis(seconds, outputRate);
+    chain_->rds.setPtyTable(ptyTableFor(seconds));
 }
 
 void Receiver::setStereo(bool stereo) { stereo_.store(stereo); }
@@ -149,6 +162,8 @@ void Receiver::setStereo(bool stereo) { stereo_.store(stereo); }
 void Receiver::setThreshold(uint16_t threshold) { threshold_.store(threshold); }
 
 Measurement Receiver::measurement() const { return box_.read(); }
+
+RdsState Receiver::rds() const { return rdsBox_.read(); }
 
 double Receiver::blend() const { return chain_->blend; }
 
@@ -240,7 +255,16 @@ void Receiver::processPiece(const uint8_t* iq, size_t count, IqFormat format, st
 
     // Stereo: L-R on twice the pilot phase; both halves to 64 kS/s.
     c.difference.resize(n);
-    c.pll.process(c.mpx.data(), n, c.difference.data());
+    c.pilotPhasor.resize(n);
+    c.pll.process(c.mpx.data(), n, c.difference.data(), c.pilotPhasor.data());
+
+    // RDS on the same multiplex.
+    c.rds.process(c.mpx.data(), c.pilotPhasor.data(), n, c.pilotLocked);
+    if (c.rds.takeChanged()) {
+        RdsState state = c.rds.state();
+        state.generation = generation_;
+        rdsBox_.publish(state);
+    }
     const bool stereo = stereo_.load();
     c.sum64.clear();
     c.sumDecimator.process(c.mpx.data(), n, c.sum64);
@@ -283,6 +307,7 @@ void Receiver::endOfChunk() {
         const PilotReading pilot = c.pll.takeReading();
         m.pilot = pilot.locked;
         m.pilotLevel = pilot.level;
+        c.pilotLocked = pilot.locked;
         c.blendTarget = stereoBlend(pilot, m.quietingDb);
         m.blend = stereo_.load() ? c.blendTarget : 0.0;
         m.strength = strengthFromDb(m.levelDb);

@@ -7,7 +7,8 @@
 // 256 kS/s, channel-filtered to +-100 kHz and FM-demodulated. The multiplex
 // feeds the pilot loop (L-R on twice the pilot phase), both halves are
 // decimated to 64 kS/s and resampled to 48 kHz, blended, matrixed to left
-// and right, and de-emphasised.
+// and right, and de-emphasised. RDS comes off the same multiplex: the 57 kHz
+// subcarrier on three times the pilot loop's phase.
 #pragma once
 
 #include <atomic>
@@ -17,12 +18,16 @@
 #include <vector>
 
 #include "receiver/iq_input.h"
+#include "receiver/rds_decoder.h"
 #include "receiver/station_meter.h"
 
 namespace orv::receiver {
 
 constexpr double europeDeemphasisSeconds = 50e-6;
 constexpr double americaDeemphasisSeconds = 75e-6;
+
+// North American stations (75 us) name their programme types from their own table.
+PtyTable ptyTableFor(double deemphasisSeconds);
 
 struct ReceiverConfig {
     double inputRate = 2048000.0;  // 2.048 or 1.024 MS/s
@@ -61,6 +66,7 @@ public:
     // Output rate 48 kHz times (1 + trim), from a RateController. Call from
     // the thread that calls process().
     void setRateTrim(double trim);
+    // Also chooses the programme type names (see ptyTableFor).
     void setDeemphasis(double seconds);
     // Any thread.
     void setStereo(bool stereo);
@@ -68,6 +74,9 @@ public:
 
     // The latest measurement of the current tuning; any thread.
     Measurement measurement() const;
+    // What RDS has given on the current tuning; any thread. Empty from the
+    // moment of a retune.
+    RdsState rds() const;
     // The blend the audio uses now (0 mono .. 1 stereo); the processing
     // thread's view (other threads read Measurement::blend).
     double blend() const;
@@ -85,6 +94,7 @@ private:
     std::atomic<uint16_t> threshold_;
     uint32_t generation_ = 0;
     MeasurementBox box_;
+    RdsBox rdsBox_;
     std::unique_ptr<Chain> chain_;
 };
 

@@ -48,13 +48,14 @@ void PilotPll::reset() {
     readingBlocks_ = 0;
 }
 
-void PilotPll::process(const float* mpx, size_t n, float* difference) {
+void PilotPll::process(const float* mpx, size_t n, float* difference, std::complex<float>* phasor) {
     const float twiceGain = 4.0f * differenceGain_;  // 2 sin(2t) = 4 sin(t) cos(t)
     for (size_t i = 0; i < n; ++i) {
         const float x = mpx[i];
         sumInPhase_ += x * sin_;
         sumQuadrature_ += x * cos_;
         difference[i] = x * twiceGain * sin_ * cos_;
+        if (phasor) phasor[i] = {cos_, sin_};
         const float c = cos_ * stepCos_ - sin_ * stepSin_;
         sin_ = sin_ * stepCos_ + cos_ * stepSin_;
         cos_ = c;

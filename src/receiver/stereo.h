@@ -3,6 +3,7 @@
 // (pilot sin(t), subcarrier sin(2t): both cross zero rising together).
 #pragma once
 
+#include <complex>
 #include <cstddef>
 
 namespace orv::receiver {
@@ -25,8 +26,9 @@ public:
     // differenceGain scales the demodulated L-R (the discriminator droop at 38 kHz).
     PilotPll(double sampleRate, double differenceGain);
     void reset();
-    // Demodulates n multiplex samples: writes L-R for each.
-    void process(const float* mpx, size_t n, float* difference);
+    // Demodulates n multiplex samples: writes L-R for each and, when phasor
+    // is given, the oscillator's phasor (cos, sin of the pilot's phase) for each.
+    void process(const float* mpx, size_t n, float* difference, std::complex<float>* phasor = nullptr);
     // The pilot since the last reading; starts the next one.
     PilotReading takeReading();
 
