@@ -6,7 +6,11 @@
 #      against a trivial Win32 window of the same size under the same Wine
 #      (tools/trivial_window): the medians of several runs and their ratio;
 #   3. the CPU time of the idle panel over 60 s, and its peak memory;
-#   4. the sizes and import tables of the Windows programs.
+#   4. the sizes and import tables of the Windows programs;
+#   5. our FM receiver's CPU per second of IQ (stereo, mono) and its stereo
+#      separation on 20 s of synthesized 2.048 MS/s CS8, and, where GNU Radio
+#      is installed, its stock receiver on the same file (scripts/gnuradio_receiver.py);
+#   6. the CPU of the native program playing the SDR card (our fake module) over 60 s.
 # Usage: bash scripts/figures.sh
 #   FIGURES_RUNS          start-up runs per program (default 7)
 #   FIGURES_IDLE_SECONDS  idle measurement (default 60)
@@ -28,7 +32,7 @@ bash scripts/setup.sh
 wine_choose "$repo" || exit 1
 {
   cmake --preset native && cmake --build --preset native -j "$jobs"
-  cmake -S . -B "$out/release" -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build "$out/release" -j "$jobs" --target orvanta_bench
+  cmake -S . -B "$out/release" -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build "$out/release" -j "$jobs" --target orvanta_bench iqbench orvanta orvantafake skin
   cmake --preset mingw-i686 && cmake --build --preset mingw-i686 -j "$jobs"
   if [ "$WINE_PRESET" != mingw-i686 ]; then cmake --preset "$WINE_PRESET" && cmake --build --preset "$WINE_PRESET" -j "$jobs"; fi
   g++ -O2 -std=c++17 -Wall -Wextra tools/first_paint/first_paint.cpp -o "$out/first_paint" -lX11
@@ -157,3 +161,50 @@ for exe in orvanta.exe orvanta_remote.exe trivial_window.exe; do
   imports=$(i686-w64-mingw32-objdump -p "$win/$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort -f | xargs)
   printf '   %-20s %7d bytes  imports: %s\n' "$exe" "$(stat -c %s "$win/$exe")" "$imports"
 done
+echo
+
+# ---- 5. the receiver, and GNU Radio's stock receiver on the same samples
+echo "5. Our FM receiver on 20 s of synthesized 2.048 MS/s CS8 (Release build, one thread, RDS decoding included)"
+"$out/release/iqbench" --write "$out/band.cs8" > "$out/iqbench.txt" 2> "$out/iqbench.err" \
+  || { cat "$out/iqbench.err"; echo "figures: iqbench failed"; exit 1; }
+sed 's/^/   /' "$out/iqbench.txt"
+ours=$(sed -n 's/^stereo: \([0-9.]*\).*/\1/p' "$out/iqbench.txt")
+if /usr/bin/python3 -c 'import gnuradio' 2>/dev/null; then
+  if /usr/bin/python3 scripts/gnuradio_receiver.py "$out/band.cs8" 256000 "$out" > "$out/gnuradio.txt" 2> "$out/gnuradio.err"; then
+    theirs=$(sed -n 's/^cpu: //p' "$out/gnuradio.txt")
+    echo "   GNU Radio $(/usr/bin/python3 -c 'from gnuradio import gr; print(gr.version())'), stock chain (freq_xlating_fir_filter_ccc, wfm_rcv_pll, rational_resampler_fff), same file:"
+    echo "   stereo: $theirs CPU-s per s of IQ (all its threads)"
+    echo "   $(sed -n 's/^separation/separation/p' "$out/gnuradio.txt")"
+    awk -v a="$ours" -v b="$theirs" 'BEGIN { printf "   CPU ours / GNU Radio: %.2f\n", a / b }'
+  else
+    echo "   GNU Radio is installed but its receiver failed: $(tail -n 1 "$out/gnuradio.err")"
+  fi
+else
+  echo "   (GNU Radio is not installed here: no comparison. apt-get install gnuradio to have one; never in CI)"
+fi
+rm -f "$out/band.cs8" "$out"/gr_*.f32
+echo
+
+# ---- 6. the running program with the SDR card
+# The fake SoapySDR module replays a pre-made loop of a band in real time as
+# a dongle would (no synthesis while it plays); SDL's dummy output takes
+# the sound; the panel is idle on the figures' Xvfb.
+sdr_home=$(mktemp -d "$out/sdr.XXXXXX")
+mkdir -p "$sdr_home/config/orvanta" "$sdr_home/runtime"
+chmod 700 "$sdr_home/runtime"
+printf '[Card]\nMODE=sdr\nSDR=driver=orvantafake\n' > "$sdr_home/config/orvanta/orvanta.ini"
+XDG_CONFIG_HOME=$sdr_home/config XDG_RUNTIME_DIR=$sdr_home/runtime SDL_AUDIODRIVER=dummy \
+  SOAPY_SDR_ROOT=/nonexistent SOAPY_SDR_PLUGIN_PATH=$out/release/fake_sdr FAKE_SDR_STATIONS=98.1,98.6 \
+  "$out/release/orvanta" > "$sdr_home/panel.log" 2>&1 &
+panel_pid=$!
+sleep 5
+kill -0 "$panel_pid" 2>/dev/null || { cat "$sdr_home/panel.log"; echo "figures: the program with the SDR card ended"; exit 1; }
+sdr_before=$(cpu_ns "$panel_pid")
+sleep "$idle_seconds"
+sdr_after=$(cpu_ns "$panel_pid")
+kill "$panel_pid" 2>/dev/null; wait "$panel_pid" 2>/dev/null; panel_pid=""
+echo "6. The native program playing the SDR card over $idle_seconds s (fake module replaying 1.024 MS/s CS8, Release build)"
+echo "   $(grep -m 1 'card:' "$sdr_home/panel.log")"
+awk -v t=$((sdr_after - sdr_before)) -v s="$idle_seconds" \
+  'BEGIN { printf "   CPU                 %8.1f ms = %.2f %% of one core (goal: under 5 %%)\n", t / 1e6, 100 * t / 1e9 / s }'
+rm -rf "$sdr_home"

@@ -3,7 +3,12 @@
 // noise), in stereo and in mono. Each synthesized second starts its RDS
 // afresh, so a few blocks fail at every joint while the sync is found again. The figure that counts comes from a Release build:
 //   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
-//   cmake --build build/release --target iqbench && build/release/iqbench
+//   cmake --build build/release --target iqbench && build/release/iqbench [--write FILE]
+// --write also saves the input (raw CS8), so that another receiver can be
+// timed on the very same samples (scripts/gnuradio_receiver.py). The station
+// plays 1 kHz left and 3 kHz right; the separation is measured on the last
+// second of the stereo output.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,7 +55,26 @@ std::vector<int8_t> makeInput() {
     return iq;
 }
 
-double cpuSecondsPerSecond(const std::vector<int8_t>& iq, bool stereo) {
+constexpr double pi = 3.14159265358979323846;
+constexpr double leftToneHz = 1000.0, rightToneHz = 3000.0;
+
+// The power of one frequency in one channel of interleaved stereo frames (Goertzel).
+double tonePower(const std::vector<float>& frames, int channel, double hz, double rate) {
+    const double k = 2.0 * std::cos(2.0 * pi * hz / rate);
+    double s1 = 0.0, s2 = 0.0;
+    for (size_t i = size_t(channel); i < frames.size(); i += 2) {
+        const double s0 = frames[i] + k * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return s1 * s1 + s2 * s2 - k * s1 * s2;
+}
+
+struct Separation {
+    double leftDb = 0.0, rightDb = 0.0;
+};
+
+double cpuSecondsPerSecond(const std::vector<int8_t>& iq, bool stereo, Separation* separation = nullptr) {
     using namespace orv::receiver;
     ReceiverConfig config;
     config.inputRate = inputRate;
@@ -61,12 +85,22 @@ double cpuSecondsPerSecond(const std::vector<int8_t>& iq, bool stereo) {
     const size_t pairs = iq.size() / 2;
     const std::clock_t start = std::clock();
     size_t frames = 0;
+    std::vector<float> lastSecond;
+    const size_t lastFrom = pairs > size_t(inputRate) ? pairs - size_t(inputRate) : 0;
     for (size_t i = 0; i < pairs; i += blockPairs) {
         audio.clear();
         const size_t n = pairs - i < blockPairs ? pairs - i : blockPairs;
         frames += receiver.process(iq.data() + 2 * i, n, IqFormat::CS8, 0, audio);
+        if (i >= lastFrom) lastSecond.insert(lastSecond.end(), audio.begin(), audio.end());
     }
     const double cpu = double(std::clock() - start) / CLOCKS_PER_SEC;
+    if (separation) {
+        const double rate = Receiver::outputRate;
+        separation->leftDb = 10.0 * std::log10(tonePower(lastSecond, 0, leftToneHz, rate) /
+                                               tonePower(lastSecond, 1, leftToneHz, rate));
+        separation->rightDb = 10.0 * std::log10(tonePower(lastSecond, 1, rightToneHz, rate) /
+                                                tonePower(lastSecond, 0, rightToneHz, rate));
+    }
     const Measurement m = receiver.measurement();
     const RdsState rds = receiver.rds();
     std::fprintf(stderr, "  %s: %zu frames, level %.1f dB, blend %.2f, RDS blocks %llu good %llu corrected %llu bad\n",
@@ -77,12 +111,28 @@ double cpuSecondsPerSecond(const std::vector<int8_t>& iq, bool stereo) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const char* writeTo = argc == 3 && std::strcmp(argv[1], "--write") == 0 ? argv[2] : nullptr;
+    if (argc != 1 && !writeTo) {
+        std::fprintf(stderr, "usage: iqbench [--write FILE]\n");
+        return 2;
+    }
     std::fprintf(stderr, "synthesizing %d s of 2.048 MS/s CS8...\n", seconds);
     const std::vector<int8_t> iq = makeInput();
-    const double stereo = cpuSecondsPerSecond(iq, true);
+    if (writeTo) {
+        std::FILE* out = std::fopen(writeTo, "wb");
+        const bool written = out && std::fwrite(iq.data(), 1, iq.size(), out) == iq.size();
+        if (out) std::fclose(out);
+        if (!written) {
+            std::fprintf(stderr, "iqbench: cannot write %s\n", writeTo);
+            return 1;
+        }
+    }
+    Separation separation;
+    const double stereo = cpuSecondsPerSecond(iq, true, &separation);
     const double mono = cpuSecondsPerSecond(iq, false);
     std::printf("stereo: %.4f CPU-s per s of IQ\n", stereo);
     std::printf("mono:   %.4f CPU-s per s of IQ\n", mono);
+    std::printf("separation: %.1f dB left, %.1f dB right\n", separation.leftDb, separation.rightDb);
     return 0;
 }
