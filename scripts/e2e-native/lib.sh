@@ -147,3 +147,39 @@ box_changed() {
   [ "$(window_line "$1")" != "$2" ]
 }
 
+
+# The panel's TUNED lamp in window $1 looks exactly as the skin's lit lamp.
+tuned_lamp_lit() {
+  [ -f "$TEST_DIR/lit.png" ] || convert "$ORVANTA_NATIVE/text.dat" -crop 29x10+360+220 +repage "$TEST_DIR/lit.png" 2>/dev/null \
+    || convert "bmp:$ORVANTA_NATIVE/text.dat" -crop 29x10+360+220 +repage "$TEST_DIR/lit.png" || return 1
+  import -window "$1" "$TEST_DIR/panel.png" 2>/dev/null || return 1
+  convert "$TEST_DIR/panel.png" -crop 29x10+44+22 +repage "$TEST_DIR/lamp.png"
+  [ "$(compare -metric AE "$TEST_DIR/lamp.png" "$TEST_DIR/lit.png" null: 2>&1)" = 0 ]
+}
+
+# What the panel played: $SOUND, written by SDL's disk driver (signed 16-bit
+# stereo at 48 kHz), read by the tone_levels helper.
+TONES=$ORVANTA_NATIVE/tone_levels
+sound_bytes_per_second=192000
+# Seconds of sound written so far.
+sound_seconds() { echo "scale=3; $(stat -c %s "$SOUND" 2>/dev/null || echo 0) / $sound_bytes_per_second" | bc; }
+# levels SECONDS HZ...: the tone levels (dBFS, "HZ LEFT RIGHT", and "rms LEFT RIGHT") in the last SECONDS written.
+levels() {
+  local span=$1; shift
+  "$TONES" "$SOUND" "$(echo "scale=3; $(sound_seconds) - $span" | bc)" "$span" "$@"
+}
+# level_of OUTPUT HZ CHANNEL(2 left, 3 right): one number from levels' output.
+level_of() { echo "$1" | awk -v hz="$2" -v c="$3" '$1 == hz { print $c }'; }
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+near() { awk -v a="$1" -v b="$2" -v d="$3" 'BEGIN { x = a - b; if (x < 0) x = -x; exit !(x <= d) }'; }
+# plays LEFT_HZ RIGHT_HZ: over the last half second, each tone plays in its
+# own channel and at least 20 dB below that in the other.
+plays() {
+  local out left right; out=$(levels 0.5 "$1" "$2") || return 1
+  left=$(level_of "$out" "$1" 2); right=$(level_of "$out" "$2" 3)
+  above "$left" -40 && above "$right" -40 &&
+    above "$left" "$(awk -v x="$(level_of "$out" "$1" 3)" 'BEGIN { print x + 20 }')" &&
+    above "$right" "$(awk -v x="$(level_of "$out" "$2" 2)" 'BEGIN { print x + 20 }')"
+}
+# Nothing above -70 dBFS in the last 0.3 s.
+silent() { local out; out=$(levels 0.3) || return 1; ! above "$(echo "$out" | awk '$1 == "rms" { print ($2 > $3 ? $2 : $3) }')" -70; }

@@ -31,14 +31,7 @@ sleep 0.5
 window_geometry "$id"
 xdotool mousemove --sync $((X + 250)) $((Y + 25)) click 1  # preset key 3
 wait_until 5 last_is "FREQ 1569600" || fail "preset 98.1: last frequency '$(last_received FREQ)', expected 1569600"
-convert "$ORVANTA_NATIVE/text.dat" -crop 29x10+360+220 +repage "$TEST_DIR/lit.png" 2>/dev/null \
-  || convert "bmp:$ORVANTA_NATIVE/text.dat" -crop 29x10+360+220 +repage "$TEST_DIR/lit.png"
-lamp_lit() {
-  import -window "$id" "$TEST_DIR/panel.png" 2>/dev/null || return 1
-  convert "$TEST_DIR/panel.png" -crop 29x10+44+22 +repage "$TEST_DIR/lamp.png"
-  [ "$(compare -metric AE "$TEST_DIR/lamp.png" "$TEST_DIR/lit.png" null: 2>&1)" = 0 ]
-}
-wait_until 5 lamp_lit || fail "preset 98.1: the TUNED lamp is not lit"
+wait_until 5 tuned_lamp_lit "$id" || fail "preset 98.1: the TUNED lamp is not lit"
 note "preset key 3: FREQ 1569600, lamp lit"
 
 xdotool mousemove --sync $((X + 340)) $((Y + 92)) click 1  # seek up
@@ -46,7 +39,7 @@ wait_until 30 last_is "FREQ 1577600" || fail "seek up: last frequency '$(last_re
 steps=$(grep -c '^FREQ' "$RADIO_LOG")
 sleep 1
 [ "$(grep -c '^FREQ' "$RADIO_LOG")" = "$steps" ] || fail "the seek went on past 98.6 MHz: $(last_received FREQ)"
-wait_until 5 lamp_lit || fail "seek: the TUNED lamp is not lit at 98.6"
+wait_until 5 tuned_lamp_lit "$id" || fail "seek: the TUNED lamp is not lit at 98.6"
 note "seek up: stopped at FREQ 1577600 after $((steps - 2)) steps"
 
 xdotool key --window "$id" m

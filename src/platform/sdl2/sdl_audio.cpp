@@ -2,13 +2,9 @@
 
 namespace orv::sdl2 {
 
-void SdlAudio::callback(void* player, Uint8* stream, int bytes) {
-    const size_t frames = size_t(bytes) / (sizeof(int16_t) * audio::outputChannels);
-    static_cast<audio::AudioPlayer*>(player)->render(reinterpret_cast<int16_t*>(stream), frames);
-}
-
-bool SdlAudio::start(audio::AudioPlayer& player, std::string& whyNot) {
-    stop();
+bool SdlSoundDevice::open(const char* name, bool capture, SDL_AudioCallback callback, audio::AudioPlayer& player,
+                          std::string& whyNot) {
+    close();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         whyNot = SDL_GetError();
         return false;
@@ -19,32 +15,46 @@ bool SdlAudio::start(audio::AudioPlayer& player, std::string& whyNot) {
     wanted.format = AUDIO_S16SYS;
     wanted.channels = audio::outputChannels;
     wanted.samples = audio::deviceBufferFrames;
-    wanted.callback = &SdlAudio::callback;
+    wanted.callback = callback;
     wanted.userdata = &player;
     SDL_AudioSpec got{};
-    // No changes allowed: SDL converts whatever the device wants.
-    device_ = SDL_OpenAudioDevice(deviceName_.empty() ? nullptr : deviceName_.c_str(), 0, &wanted, &got, 0);
+    device_ = SDL_OpenAudioDevice(name, capture ? 1 : 0, &wanted, &got, 0);
     if (device_ == 0) {
         whyNot = SDL_GetError();
-        if (!deviceName_.empty()) whyNot = "the sound output " + deviceName_ + ": " + whyNot;
-        stop();
+        close();
         return false;
     }
     SDL_PauseAudioDevice(device_, 0);
     return true;
 }
 
-void SdlAudio::stop() {
+void SdlSoundDevice::close() {
     if (device_) SDL_CloseAudioDevice(device_);
     device_ = 0;
     if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     subsystem_ = false;
 }
 
+void SdlAudio::callback(void* player, Uint8* stream, int bytes) {
+    const size_t frames = size_t(bytes) / (sizeof(int16_t) * audio::outputChannels);
+    static_cast<audio::AudioPlayer*>(player)->render(reinterpret_cast<int16_t*>(stream), frames);
+}
+
 namespace {
+
 constexpr float fullScale = 32768.0f;
 constexpr size_t captureChunkFrames = 256;
+
 }  // namespace
+
+bool SdlAudio::start(audio::AudioPlayer& player, std::string& whyNot) {
+    if (device_.open(deviceName_.empty() ? nullptr : deviceName_.c_str(), false, &SdlAudio::callback, player, whyNot))
+        return true;
+    if (!deviceName_.empty()) whyNot = "the sound output " + deviceName_ + ": " + whyNot;
+    return false;
+}
+
+void SdlAudio::stop() { device_.close(); }
 
 void SdlCapture::callback(void* player, Uint8* stream, int bytes) {
     auto& queue = static_cast<audio::AudioPlayer*>(player)->queue();
@@ -71,35 +81,9 @@ std::vector<std::string> SdlCapture::deviceNames() {
 }
 
 bool SdlCapture::start(const std::string& name, audio::AudioPlayer& player, std::string& whyNot) {
-    stop();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        whyNot = SDL_GetError();
-        return false;
-    }
-    subsystem_ = true;
-    SDL_AudioSpec wanted{};
-    wanted.freq = audio::outputRate;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = audio::outputChannels;
-    wanted.samples = audio::deviceBufferFrames;
-    wanted.callback = &SdlCapture::callback;
-    wanted.userdata = &player;
-    SDL_AudioSpec got{};
-    device_ = SDL_OpenAudioDevice(name.c_str(), 1, &wanted, &got, 0);
-    if (device_ == 0) {
-        whyNot = SDL_GetError();
-        stop();
-        return false;
-    }
-    SDL_PauseAudioDevice(device_, 0);
-    return true;
+    return device_.open(name.c_str(), true, &SdlCapture::callback, player, whyNot);
 }
 
-void SdlCapture::stop() {
-    if (device_) SDL_CloseAudioDevice(device_);
-    device_ = 0;
-    if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    subsystem_ = false;
-}
+void SdlCapture::stop() { device_.close(); }
 
 }  // namespace orv::sdl2

@@ -12,11 +12,26 @@
 
 namespace orv::sdl2 {
 
+// One open SDL sound device (48 kHz, two channels, signed 16-bit; SDL
+// converts whatever the device wants) with the audio subsystem it holds.
+class SdlSoundDevice {
+public:
+    ~SdlSoundDevice() { close(); }
+    // Starts callback on the named device (null: the default); false, with SDL's reason.
+    bool open(const char* name, bool capture, SDL_AudioCallback callback, audio::AudioPlayer& player,
+              std::string& whyNot);
+    // Stops the callback; the player is not touched after this returns.
+    void close();
+
+private:
+    SDL_AudioDeviceID device_ = 0;
+    bool subsystem_ = false;
+};
+
 class SdlAudio : public audio::AudioOutput {
 public:
     // deviceName: the output to open; empty for the system's default.
     explicit SdlAudio(std::string deviceName) : deviceName_(std::move(deviceName)) {}
-    ~SdlAudio() override { stop(); }
     bool start(audio::AudioPlayer& player, std::string& whyNot) override;
     void stop() override;
 
@@ -24,8 +39,7 @@ private:
     static void callback(void* player, Uint8* stream, int bytes);
 
     std::string deviceName_;
-    SDL_AudioDeviceID device_ = 0;
-    bool subsystem_ = false;
+    SdlSoundDevice device_;
 };
 
 // A receiver's sound from a capture device through SDL2's audio (48 kHz,
@@ -33,7 +47,6 @@ private:
 // gives): SDL's callback thread pushes it into the player's queue.
 class SdlCapture : public audio::AudioInput {
 public:
-    ~SdlCapture() override { stop(); }
     std::vector<std::string> deviceNames() override;
     bool start(const std::string& name, audio::AudioPlayer& player, std::string& whyNot) override;
     void stop() override;
@@ -41,8 +54,7 @@ public:
 private:
     static void callback(void* player, Uint8* stream, int bytes);
 
-    SDL_AudioDeviceID device_ = 0;
-    bool subsystem_ = false;
+    SdlSoundDevice device_;
 };
 
 }  // namespace orv::sdl2
