@@ -24,14 +24,17 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   target_link_libraries(orvanta_linux_card PUBLIC orvanta_core orvanta_audio orvanta_receiver Threads::Threads)
   # The end-to-end suite's receiver: an LD_PRELOAD library that answers for one device path.
   if(NOT ORVANTA_SANITIZE)
-    add_library(fake_radio SHARED tests/fake_radio/fake_radio.cpp)
+    # Its stations send RDS through the product's encoder.
+    add_library(fake_radio SHARED tests/fake_radio/fake_radio.cpp src/synth/rds_encoder.cpp)
+    target_include_directories(fake_radio PRIVATE src)
     target_link_libraries(fake_radio PRIVATE dl)
     # The suite's SDR: a SoapySDR module of ours in a folder of its own
     # (SOAPY_SDR_PLUGIN_PATH names it), playing the test band in real time.
     find_package(SoapySDR CONFIG QUIET)
     if(SoapySDR_FOUND)
-      add_library(orvantafake MODULE tests/fake_sdr/fake_sdr.cpp tests/receiver/test_band.cpp)
-      target_include_directories(orvantafake PRIVATE tests)
+      add_library(orvantafake MODULE tests/fake_sdr/fake_sdr.cpp tests/receiver/test_band.cpp
+        src/synth/rds_encoder.cpp)
+      target_include_directories(orvantafake PRIVATE tests src)
       target_link_libraries(orvantafake PRIVATE SoapySDR)
       set_target_properties(orvantafake PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fake_sdr)
     endif()
@@ -49,8 +52,10 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tools/headless_render/CMakeLists.txt)
 endif()
 
 # The test band: stations, noise and CS8 made without any of the receiver's code.
+# Its RDS comes from the product's encoder (the transmitter's side, not the receiver's).
 add_library(orvanta_test_band STATIC tests/receiver/test_band.cpp)
 target_include_directories(orvanta_test_band PUBLIC tests)
+target_link_libraries(orvanta_test_band PUBLIC orvanta_audio)
 
 # Tone levels in a raw S16 stereo recording, for the end-to-end tests of the sound.
 add_executable(tone_levels tests/e2e_helper/tone_levels.cpp)

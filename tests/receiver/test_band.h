@@ -3,9 +3,9 @@
 // analogue response, the multiplex (pilot sin t, L-R on sin 2t), FM at 75 kHz
 // deviation by summing the frequency, complex Gaussian noise at a given
 // carrier-to-noise ratio in 200 kHz, and CS8 quantisation. Stations may
-// carry RDS, encoded here from the groups up: check words with offsets,
-// differential and biphase coding, pulses shaped to the RDS spectrum, BPSK
-// on 57 kHz locked to three times the pilot's phase.
+// carry RDS: the product's encoder's baseband (groups, check words,
+// differential and biphase coding, shaped pulses), put here as BPSK on
+// 57 kHz locked to three times the pilot's phase.
 #pragma once
 
 #include <array>
@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "synth/rds_encoder.h"
+
 namespace orv::testband {
 
 struct Tone {
@@ -22,31 +24,12 @@ struct Tone {
     double amplitude;  // 1.0: a channel at full scale
 };
 
-// What a station sends in RDS. Text is in the RDS character set, a byte a
-// character. Groups go out in tens: four 0A (the name), one 4A when the
-// clock is on (far more often than a station's once a minute, so short
-// tests see it) and 2A (the text) in the rest; 0A again where there is no text.
-struct RdsProgramme {
-    bool on = false;
-    uint16_t pi = 0x1234;
-    uint8_t pty = 0;
-    bool tp = false, ta = false;
-    std::vector<std::string> names = {"TESTBAND"};  // 8 bytes each; more than one scroll
-    int namePasses = 3;                             // each name's four segments go out this often
-    std::vector<std::string> texts;                 // up to 64 bytes; each next one flips the A/B flag
-    int textPasses = 2;
-    bool clock = false;
-    uint32_t mjd = 0;
-    int utcHour = 0, utcMinute = 0, offsetHalfHours = 0;
-    double deviationHz = 2000.0;  // peak
-    double phase = 0.0;           // radians against sin(3 x pilot phase)
-};
-
-using RdsGroup = std::array<uint16_t, 4>;
-// The first count groups the station sends.
-std::vector<RdsGroup> rdsGroups(const RdsProgramme& p, size_t count);
-// The groups' blocks as bits, most significant first, each block with its check word and offset.
-std::vector<uint8_t> rdsBits(const std::vector<RdsGroup>& groups);
+// RDS as the product's encoder makes it (src/synth/rds_encoder.h): the
+// test band shares no code with the receiver, only with the transmitter side.
+using synth::RdsProgramme;
+using synth::RdsGroup;
+using synth::rdsGroups;
+using synth::rdsBits;
 
 struct TestStation {
     double offsetHz = 0.0;   // carrier above the hardware centre
