@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace orv::synth {
 
@@ -53,6 +54,33 @@ constexpr size_t programmeCount = sizeof programmes / sizeof programmes[0];
 constexpr size_t weakPlace = 3;
 constexpr size_t offPlace = 5;
 
+// What the stations send in RDS, by place in the list (text in the RDS
+// character set: 0x99 is u with diaeresis, 0x8D sharp s, 0x91 a with
+// diaeresis, 0x82 e acute).
+struct BandRds {
+    uint16_t pi;
+    uint8_t pty;
+    bool tp, ta, clock;
+    std::vector<std::string> names;
+    std::vector<std::string> texts;
+};
+const BandRds bandRdsTable[programmeCount] = {
+    {0xC301, 10, true, false, true, {"ORVANTA "},
+     {"Orvanta's simulated band: tones and chords all day", "Next: more tones"}},
+    // A name scrolled through PS in pieces of eight.
+    {0xC302, 12, false, false, true, {"WELCOME ", "TO THE  ", "ORVANTA ", "SCROLLER"},
+     {"The station's name scrolls"}},
+    {0, 0, false, false, false, {}, {}},
+    {0, 0, false, false, false, {}, {}},
+    {0xC305, 14, true, true, true, {"KLASSIK "},
+     {"Gr\x99\x8D" "e aus dem Simulator - K\x91" "lte, Caf\x82"}},
+    {0, 0, false, false, false, {}, {}},
+    {0xC307, 1, false, false, false, {"NEWS 24 "}, {"News on the hour", "Weather at half past"}},
+    {0, 0, false, false, false, {}, {}},
+};
+constexpr int rdsNamePasses = 3;  // each piece of a scrolling name shows for about 2.6 s
+constexpr int rdsTextPasses = 2;
+
 uint32_t stepFor(double hz, double rate) {
     double cycles = hz / rate;
     cycles -= std::floor(cycles);
@@ -70,7 +98,29 @@ void setTones(const float* hz, double preemphasis, double rate, BandSynthesizer:
     }
 }
 
+uint32_t phaseOf(double radians) {
+    double cycles = radians / (2.0 * pi);
+    cycles -= std::floor(cycles);
+    return uint32_t(std::llround(cycles * twoTo32) & 0xFFFFFFFFll);
+}
+
 }  // namespace
+
+RdsProgramme bandRds(size_t place) {
+    const BandRds& b = bandRdsTable[place % programmeCount];
+    RdsProgramme p;
+    p.on = !b.names.empty();
+    p.pi = b.pi;
+    p.pty = b.pty;
+    p.tp = b.tp;
+    p.ta = b.ta;
+    p.clock = b.clock;
+    p.names = b.names.empty() ? p.names : b.names;
+    p.namePasses = rdsNamePasses;
+    p.texts = b.texts;
+    p.textPasses = rdsTextPasses;
+    return p;
+}
 
 std::vector<SynthStation> simulatedBand(const std::vector<double>& stationsMHz) {
     std::vector<SynthStation> band;
@@ -80,6 +130,7 @@ std::vector<SynthStation> simulatedBand(const std::vector<double>& stationsMHz) 
         s.programme = programmes[i % programmeCount];
         s.levelDb = i % programmeCount == weakPlace ? weakDb : strongDb;
         s.carrierOffsetHz = i % programmeCount == offPlace ? offCarrierHz : 0.0;
+        s.rds = bandRds(i);
         band.push_back(s);
     }
     return band;
@@ -112,8 +163,21 @@ void BandSynthesizer::tune(double hardwareHz) {
         c.offsetStep = stepFor(offset, sampleRate_);
         const double level = std::pow(10.0, (s.levelDb - strongDb) / 20.0);
         c.amplitude = float(carrierAmplitude * level);
-        active_.push_back(c);
+        if (s.rds.on) {
+            c.rds = std::make_unique<RdsWaveform>(s.rds);
+            c.rds->setTime(time_);
+            c.rdsLevel = float(s.rds.deviationHz / deviationHz);
+            c.rdsPhase = phaseOf(s.rds.phase);
+            c.rdsStep = float(rdsGridRate / sampleRate_);
+        }
+        active_.push_back(std::move(c));
     }
+}
+
+void BandSynthesizer::setTime(const RdsTime& time) {
+    time_ = time;
+    for (Carrier& c : active_)
+        if (c.rds) c.rds->setTime(time);
 }
 
 // Triangular noise from a xorshift generator: zero mean, variance 1/6.
@@ -126,6 +190,20 @@ float BandSynthesizer::noise() {
     return a - b;
 }
 
+// The station's RDS now, on 57 kHz at three times the pilot's phase (the
+// pilot's oscillator runs on stations without a pilot too).
+float BandSynthesizer::rdsData(Carrier& c) {
+    if (!c.rds) return 0.0f;
+    c.rdsAt += c.rdsStep;
+    while (c.rdsAt >= 1.0f) {
+        c.rdsBefore = c.rdsAfter;
+        c.rdsAfter = c.rds->next();
+        c.rdsAt -= 1.0f;
+    }
+    const float baseband = c.rdsBefore + (c.rdsAfter - c.rdsBefore) * c.rdsAt;
+    return c.rdsLevel * baseband * sine(c.pilotPhase * 3u + c.rdsPhase);
+}
+
 // The station's multiplex now, 1.0 = full deviation; advances its oscillators.
 float BandSynthesizer::multiplex(Carrier& c) {
     float left = 0.0f, right = 0.0f;
@@ -135,11 +213,13 @@ float BandSynthesizer::multiplex(Carrier& c) {
         c.left[i].phase += c.left[i].step;
         c.right[i].phase += c.right[i].step;
     }
-    if (!c.stereo) return audioShare * (left + right) * 0.5f;
-    const float pilot = sine(c.pilotPhase);
-    const float subcarrier = sine(c.pilotPhase * 2u);
+    const float data = rdsData(c);
+    const uint32_t pilotPhase = c.pilotPhase;
     c.pilotPhase += c.pilotStep;
-    return audioShare * ((left + right) * 0.5f + (left - right) * 0.5f * subcarrier) + pilotShare * pilot;
+    if (!c.stereo) return audioShare * (left + right) * 0.5f + data;
+    const float pilot = sine(pilotPhase);
+    const float subcarrier = sine(pilotPhase * 2u);
+    return audioShare * ((left + right) * 0.5f + (left - right) * 0.5f * subcarrier) + pilotShare * pilot + data;
 }
 
 void BandSynthesizer::generate(int8_t* iq, size_t count) {

@@ -21,6 +21,7 @@ bool SynthSource::open(std::string&) {
 
 bool SynthSource::tune(double hardwareHz) {
     synth_.tune(hardwareHz);
+    clockSent_ = 0;
     return true;
 }
 
@@ -34,6 +35,11 @@ long SynthSource::read(void* buffer, size_t count) {
     } else if (Seconds(now - due).count() > mostBehindSeconds) {
         start_ = now;
         delivered_ = 0;
+    }
+    const std::time_t second = std::time(nullptr);
+    if (second != clockSent_) {
+        clockSent_ = second;
+        synth_.setTime(synth::rdsTimeNow());
     }
     synth_.generate(static_cast<int8_t*>(buffer), count);
     delivered_ += count;

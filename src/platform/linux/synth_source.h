@@ -1,9 +1,11 @@
 // The simulated card's band as an IQ source: the synthesizer, handed over
-// at the pace a real radio would deliver it.
+// at the pace a real radio would deliver it, its stations' RDS clock on
+// this machine's time.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 
 #include "platform/linux/iq_source.h"
 #include "synth/band_synth.h"
@@ -28,6 +30,7 @@ private:
     synth::BandSynthesizer synth_;
     std::chrono::steady_clock::time_point start_;
     uint64_t delivered_ = 0;
+    std::time_t clockSent_ = 0;  // the second the stations' clock was last set to
 };
 
 }  // namespace orv::linuxcard
