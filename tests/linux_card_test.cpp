@@ -5,10 +5,13 @@
 
 #include <linux/videodev2.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 
 #include "platform/headless/headless.h"
 #include "platform/linux/ioperm_port.h"
@@ -49,6 +52,28 @@ public:
         ++closes;
         open_ = false;
     }
+    long read(int fd, void* buffer, unsigned long bytes) override {
+        if (fd != 7 || !open_) return fail(EBADF);
+        if (!present) return fail(ENODEV);
+        std::lock_guard<std::mutex> lock(rdsMutex);
+        const size_t count = std::min(rdsWaiting.size(), size_t(bytes / sizeof(v4l2_rds_data)));
+        if (count == 0) return fail(EAGAIN);
+        std::memcpy(buffer, rdsWaiting.data(), count * sizeof(v4l2_rds_data));
+        rdsWaiting.erase(rdsWaiting.begin(), rdsWaiting.begin() + long(count));
+        return long(count * sizeof(v4l2_rds_data));
+    }
+    // RDS blocks waiting in the driver; the RDS thread reads them.
+    void sendRds(const std::vector<v4l2_rds_data>& blocks) {
+        std::lock_guard<std::mutex> lock(rdsMutex);
+        rdsWaiting.insert(rdsWaiting.end(), blocks.begin(), blocks.end());
+    }
+    size_t rdsLeft() {
+        std::lock_guard<std::mutex> lock(rdsMutex);
+        return rdsWaiting.size();
+    }
+    bool rds = false;  // advertises RDS capture
+    std::mutex rdsMutex;
+    std::vector<v4l2_rds_data> rdsWaiting;
     int ioctl(int fd, unsigned long request, void* arg) override {
         if (fd != 7 || !open_) return fail(EBADF);
         if (!present) return fail(ENODEV);
@@ -62,13 +87,14 @@ public:
             auto* cap = static_cast<v4l2_capability*>(arg);
             cap->capabilities = V4L2_CAP_DEVICE_CAPS | V4L2_CAP_RADIO | V4L2_CAP_TUNER;
             cap->device_caps = isRadio ? (V4L2_CAP_RADIO | V4L2_CAP_TUNER) : V4L2_CAP_VIDEO_CAPTURE;
+            if (rds) cap->device_caps |= V4L2_CAP_RDS_CAPTURE;
             return 0;
         }
         case VIDIOC_G_TUNER: {
             auto* t = static_cast<v4l2_tuner*>(arg);
             if (t->index != 0) return fail(EINVAL);
             t->type = V4L2_TUNER_RADIO;
-            t->capability = lowUnits ? V4L2_TUNER_CAP_LOW : 0;
+            t->capability = (lowUnits ? V4L2_TUNER_CAP_LOW : 0) | (rds ? V4L2_TUNER_CAP_RDS | V4L2_TUNER_CAP_RDS_BLOCK_IO : 0);
             t->rangelow = rangeLow;
             t->rangehigh = rangeHigh;
             t->signal = signal;

@@ -260,6 +260,7 @@ struct Choice {
             return -1;
         }
         int ioctl(int, unsigned long, void*) override { return -1; }
+        long read(int, void*, unsigned long) override { return -1; }
         void close(int) override {}
     };
     class NoPorts : public PortInstructions {

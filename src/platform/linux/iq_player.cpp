@@ -72,6 +72,14 @@ receiver::Measurement IqPlayer::measurement() const {
     return m;
 }
 
+receiver::RdsState IqPlayer::rds() const {
+    if (!connected_) return receiver::RdsState{};
+    const uint32_t wanted = generation();
+    receiver::RdsState s = receiver_.rds();
+    if (s.generation != wanted) return receiver::RdsState{};
+    return s;
+}
+
 // The device went away: its last measurements no longer stand.
 void IqPlayer::lose() {
     source_.close();

@@ -54,6 +54,9 @@ public:
     // The latest measurement of the latest tuning; not ready while the
     // device is away or no full window of the tuning is in yet.
     receiver::Measurement measurement() const;
+    // What RDS has given on the latest tuning; empty from the moment of a
+    // tuning and while the device is away. Any thread.
+    receiver::RdsState rds() const;
     uint32_t generation() const;
     bool connected() const { return connected_.load(); }
 

@@ -59,7 +59,38 @@ std::string environmentTerritory() {
 // as the sound running dry.
 LinuxCardPort::~LinuxCardPort() {
     stopSound();
-    card_.reset();
+    useCard(nullptr, nullptr);
+}
+
+StationInfo stationInfoFrom(const receiver::RdsState& rds) {
+    StationInfo info;
+    info.name = rds.ps;
+    info.text = rds.text;
+    info.pi = rds.piValid ? int(rds.pi) : -1;
+    if (rds.ptyValid) {
+        info.pty = rds.ptyName;
+        info.flagsKnown = true;
+        info.tp = rds.tp;
+        info.ta = rds.ta;
+    }
+    if (rds.clock.valid) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", rds.clock.year, rds.clock.month, rds.clock.day,
+                      rds.clock.hour, rds.clock.minute);
+        info.clock = text;
+    }
+    return info;
+}
+
+StationInfo LinuxCardPort::stationInfo() const {
+    std::lock_guard<std::mutex> lock(stationMutex_);
+    return stationRds_ ? stationInfoFrom(stationRds_->rds()) : StationInfo{};
+}
+
+void LinuxCardPort::useCard(std::unique_ptr<Port> card, const StationRds* rds) {
+    std::lock_guard<std::mutex> lock(stationMutex_);
+    card_ = std::move(card);
+    stationRds_ = rds;
 }
 
 bool LinuxCardPort::startSound() {
@@ -106,7 +137,8 @@ bool LinuxCardPort::openSdr(const SdrSettings& settings, bool named, std::string
         return false;
     }
     description_ = card->description();
-    card_ = std::move(card);
+    const StationRds* rds = card.get();
+    useCard(std::move(card), rds);
     startSound();
     return true;
 }
@@ -119,13 +151,16 @@ void LinuxCardPort::openSimulated() {
         player_ = std::make_unique<audio::AudioPlayer>();
         if (startSound()) {
             const double deemphasis = readSdrSettings(profile_, system_.territory).deemphasisSeconds;
-            card_ = std::make_unique<SoundingSimulatedCard>(
+            auto card = std::make_unique<SoundingSimulatedCard>(
                 config, std::make_unique<SynthSource>(config.stationsMHz, deemphasis), *player_, profile_, deemphasis);
+            const StationRds* rds = card.get();
+            useCard(std::move(card), rds);
             return;
         }
         player_.reset();
     }
-    card_ = std::make_unique<SimulatedCard>(config);
+    // Silent, the simulated card receives nothing: no station information.
+    useCard(std::make_unique<SimulatedCard>(config), nullptr);
 }
 
 // The capture device that carries a V4L2 receiver's sound: [Audio] CAPTURE
@@ -159,7 +194,9 @@ bool LinuxCardPort::openRadio(const RadioSettings& settings, std::string& whyNot
         if (startSound()) {
             if (system_.capture->start(capture, *player_, why)) {
                 capturing_ = true;
-                card_ = std::make_unique<CapturedRadio>(std::move(radio), *player_, profile_);
+                auto card = std::make_unique<CapturedRadio>(std::move(radio), *player_, profile_);
+                const StationRds* rds = card.get();
+                useCard(std::move(card), rds);
                 description_ += ", its sound from " + capture;
                 return true;
             }
@@ -169,7 +206,8 @@ bool LinuxCardPort::openRadio(const RadioSettings& settings, std::string& whyNot
         stopSound();
         player_.reset();
     }
-    card_ = std::move(radio);
+    const StationRds* rds = radio.get();
+    useCard(std::move(radio), rds);
     return true;
 }
 
@@ -185,7 +223,7 @@ bool LinuxCardPort::open(std::string& whyNot) {
         }
         auto port = std::make_unique<IopermPort>(system_.ports, address);
         if (!port->open(whyNot)) return false;
-        card_ = std::move(port);
+        useCard(std::move(port), nullptr);
         description_ = "card's port " + portName(address);
         return true;
     }

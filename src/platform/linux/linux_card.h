@@ -10,12 +10,14 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "audio/audio_player.h"
 #include "platform/linux/iq_source.h"
 #include "platform/linux/sdr_settings.h"
 #include "platform/linux/radio_device.h"
+#include "platform/linux/station_rds.h"
 #include "platform/linux/v4l2_radio.h"
 #include "platform/platform.h"
 #include "tuner/card_mode.h"
@@ -60,6 +62,10 @@ public:
     // The program itself makes the card's sound (an SDR, the simulated card
     // with sound, a USB receiver whose capture it plays).
     bool playsSound() const { return sounding_; }
+    // What the tuned station sends about itself over RDS, as the card in use
+    // receives it; empty when nothing is known, and from the moment of a
+    // tuning until the new station's RDS comes in. Any thread.
+    StationInfo stationInfo() const;
 
 private:
     bool openSdr(const SdrSettings& settings, bool named, std::string& whyNot);
@@ -68,6 +74,8 @@ private:
     void openSimulated();
     bool startSound();
     void stopSound();
+    // The card now in use: its RDS, where it has any (null: none).
+    void useCard(std::unique_ptr<Port> card, const StationRds* rds);
 
     Profile& profile_;
     CardSystem system_;
@@ -76,6 +84,8 @@ private:
     bool capturing_ = false;  // the capture pushes into player_
     std::unique_ptr<Port> card_;
     std::string description_;
+    mutable std::mutex stationMutex_;
+    const StationRds* stationRds_ = nullptr;  // within card_
 };
 
 }  // namespace orv::linuxcard

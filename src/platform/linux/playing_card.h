@@ -12,6 +12,7 @@
 #include "platform/linux/iq_player.h"
 #include "platform/linux/iq_source.h"
 #include "platform/linux/sdr_settings.h"
+#include "platform/linux/station_rds.h"
 #include "platform/linux/v4l2_radio.h"
 #include "platform/platform.h"
 #include "tuner/serial_decoder.h"
@@ -42,13 +43,14 @@ private:
 // device: the receiver tunes (and steps its own volume, where it has a
 // volume control); the panel's mute, and the volume where the receiver has
 // no control, act on the playback.
-class CapturedRadio : public Port {
+class CapturedRadio : public Port, public StationRds {
 public:
     // radio: opened already; player: the playback the capture feeds.
     CapturedRadio(std::unique_ptr<V4l2Radio> radio, audio::AudioPlayer& player, Profile& profile);
     void writeByte(uint16_t port, uint8_t value) override;
     uint8_t readByte(uint16_t port) override { return radio_->readByte(port); }
     uint16_t readWord(uint16_t port) override { return radio_->readWord(port); }
+    receiver::RdsState rds() const override { return radio_->rds(); }
 
 private:
     std::unique_ptr<V4l2Radio> radio_;
@@ -59,7 +61,7 @@ private:
 // The station frequency the panel's last transfer names, in Hz.
 double stationHzOf(const SerialDecoder& decoder);
 
-class SdrCard : public Port {
+class SdrCard : public Port, public StationRds {
 public:
     // player: null when there is no sound output.
     SdrCard(std::unique_ptr<IqSource> source, audio::AudioPlayer* player, Profile& profile,
@@ -77,6 +79,7 @@ public:
     // "SDR driver=rtlsdr (Generic RTL2832U)".
     std::string description() const;
     const IqPlayer& player() const { return *player_; }
+    receiver::RdsState rds() const override { return player_->rds(); }
 
 private:
     std::unique_ptr<IqSource> source_;
@@ -89,7 +92,7 @@ private:
 
 // The simulated card as it always was (its trace, its probe answers), and
 // beside it its stations synthesized and played through the same receiver.
-class SoundingSimulatedCard : public Port {
+class SoundingSimulatedCard : public Port, public StationRds {
 public:
     SoundingSimulatedCard(const SimulatorConfig& config, std::unique_ptr<IqSource> band,
                           audio::AudioPlayer& player, Profile& profile, double deemphasisSeconds);
@@ -97,6 +100,8 @@ public:
     void writeByte(uint16_t port, uint8_t value) override;
     uint8_t readByte(uint16_t port) override { return card_.readByte(port); }
     uint16_t readWord(uint16_t port) override { return card_.readWord(port); }
+    // What the band's station sends, as our receiver decodes it from the band.
+    receiver::RdsState rds() const override { return player_->rds(); }
 
 private:
     SimulatedCard card_;

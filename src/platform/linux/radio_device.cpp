@@ -13,7 +13,7 @@
 
 namespace orv::linuxcard {
 
-int SystemRadioDevice::open(const char* path) { return ::open(path, O_RDWR | O_CLOEXEC); }
+int SystemRadioDevice::open(const char* path) { return ::open(path, O_RDWR | O_CLOEXEC | O_NONBLOCK); }
 
 int SystemRadioDevice::ioctl(int fd, unsigned long request, void* arg) {
     int r;
@@ -21,6 +21,14 @@ int SystemRadioDevice::ioctl(int fd, unsigned long request, void* arg) {
         r = ::ioctl(fd, request, arg);
     } while (r == -1 && errno == EINTR);
     return r;
+}
+
+long SystemRadioDevice::read(int fd, void* buffer, unsigned long bytes) {
+    ssize_t r;
+    do {
+        r = ::read(fd, buffer, bytes);
+    } while (r == -1 && errno == EINTR);
+    return long(r);
 }
 
 void SystemRadioDevice::close(int fd) { ::close(fd); }

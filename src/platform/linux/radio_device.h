@@ -11,10 +11,14 @@ namespace orv::linuxcard {
 class RadioDevice {
 public:
     virtual ~RadioDevice() = default;
-    // Opens path for reading and writing; a descriptor >= 0, or -1 with errno set.
+    // Opens path for reading and writing, reads not waiting; a descriptor
+    // >= 0, or -1 with errno set.
     virtual int open(const char* path) = 0;
     // ioctl(fd, request, arg); -1 with errno set on failure.
     virtual int ioctl(int fd, unsigned long request, void* arg) = 0;
+    // read(fd, buffer, bytes) without waiting (RDS blocks): the bytes read,
+    // or -1 with errno set (EAGAIN: nothing there yet).
+    virtual long read(int fd, void* buffer, unsigned long bytes) = 0;
     // Closes fd.
     virtual void close(int fd) = 0;
 };
@@ -24,6 +28,7 @@ class SystemRadioDevice : public RadioDevice {
 public:
     int open(const char* path) override;
     int ioctl(int fd, unsigned long request, void* arg) override;
+    long read(int fd, void* buffer, unsigned long bytes) override;
     void close(int fd) override;
 };
 
