@@ -12,11 +12,13 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include "platform/headless/headless.h"
 #include "platform/linux/ioperm_port.h"
 #include "platform/linux/linux_card.h"
 #include "platform/linux/v4l2_radio.h"
+#include "synth/rds_encoder.h"
 #include "tuner/tuner.h"
 
 namespace orv::linuxcard {
@@ -573,6 +575,200 @@ TEST(CapturedRadio, MuteActsOnThePlaybackAndTheVolumeWhereTheReceiverHasNone) {
     stepVolume(q.app, 1);  // down
     EXPECT_EQ(without.output.playing->gain().level(), before - 2);
     EXPECT_EQ(without.h.profile->readInt("Audio", "LEVEL", 0), before - 2);
+}
+
+// ---- RDS from a receiver that decodes it itself
+
+// A station's groups as the driver hands them over: three bytes a block,
+// its place in bits 0-2 (and again in 3-5, as drivers still fill them).
+std::vector<v4l2_rds_data> driverBlocks(const std::vector<synth::RdsGroup>& groups) {
+    std::vector<v4l2_rds_data> out;
+    for (const synth::RdsGroup& g : groups) {
+        const bool versionB = (g[1] >> 11) & 1;
+        for (uint8_t b = 0; b < 4; ++b) {
+            const uint8_t place = b == 2 && versionB ? uint8_t(V4L2_RDS_BLOCK_C_ALT) : b;
+            out.push_back(v4l2_rds_data{uint8_t(g[b] & 0xFF), uint8_t(g[b] >> 8), uint8_t(place | place << 3)});
+        }
+    }
+    return out;
+}
+
+synth::RdsProgramme fakeStation() {
+    synth::RdsProgramme p;
+    p.on = true;
+    p.pi = 0xD2A1;
+    p.pty = 24;  // Jazz Music
+    p.tp = true;
+    p.ta = true;
+    p.names = {"FAKE FM "};
+    p.texts = {"Caf\x82 du Jazz \x8D"};
+    p.clock = true;
+    p.mjd = 61381;  // 2026-12-07
+    p.utcHour = 23;
+    p.utcMinute = 30;
+    p.offsetHalfHours = 2;
+    return p;
+}
+
+template <typename Condition>
+bool within(std::chrono::milliseconds limit, Condition condition) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The receiver's blocks reach the panel's status through the card's own
+// thread: name, UTF-8 text, PI, programme type, TP and TA, the clock as
+// local time.
+TEST(V4l2Rds, BlocksFromTheDriverBecomeTheStationInfo) {
+    Choice c;
+    c.radio.rds = true;
+    c.h.profile->writeString("Card", "MODE", "v4l2");
+    ASSERT_TRUE(c.open());
+    Panel p(c.card);
+    p.tune(98.1f);
+    EXPECT_EQ(c.card.stationInfo().pi, -1);
+    c.radio.sendRds(driverBlocks(synth::rdsGroups(fakeStation(), 30)));
+    ASSERT_TRUE(within(std::chrono::seconds(2), [&] { return !c.card.stationInfo().text.empty(); }));
+    const StationInfo info = c.card.stationInfo();
+    EXPECT_EQ(info.name, "FAKE FM ");
+    EXPECT_EQ(info.text, "Café du Jazz ß");
+    EXPECT_EQ(info.pi, 0xD2A1);
+    EXPECT_EQ(info.pty, "Jazz Music");
+    EXPECT_TRUE(info.flagsKnown);
+    EXPECT_TRUE(info.tp);
+    EXPECT_TRUE(info.ta);
+    EXPECT_EQ(info.clock, "2026-12-08 00:30");
+}
+
+// A tuning empties the information before the call returns, and what the
+// driver still holds of the old station is read and dropped: the old
+// name never shows on the new frequency.
+TEST(V4l2Rds, TuningEmptiesAtOnceAndDropsTheOldStationsBlocks) {
+    Choice c;
+    c.radio.rds = true;
+    c.h.profile->writeString("Card", "MODE", "v4l2");
+    ASSERT_TRUE(c.open());
+    Panel p(c.card);
+    p.tune(98.1f);
+    const std::vector<v4l2_rds_data> old = driverBlocks(synth::rdsGroups(fakeStation(), 20));
+    c.radio.sendRds(old);
+    ASSERT_TRUE(within(std::chrono::seconds(2), [&] { return c.card.stationInfo().name == "FAKE FM "; }));
+    c.radio.sendRds(old);  // still in the driver at the retune
+    p.tune(101.3f);
+    const StationInfo cleared = c.card.stationInfo();
+    EXPECT_EQ(cleared.name, "");
+    EXPECT_EQ(cleared.text, "");
+    EXPECT_EQ(cleared.pi, -1);
+    EXPECT_EQ(cleared.pty, "");
+    EXPECT_FALSE(cleared.flagsKnown);
+    EXPECT_EQ(cleared.clock, "");
+    EXPECT_EQ(c.radio.rdsLeft(), 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * rdsReadMilliseconds));
+    EXPECT_EQ(c.card.stationInfo().name, "");
+
+    synth::RdsProgramme next = fakeStation();
+    next.pi = 0x5A5A;
+    next.names = {"NEXT ONE"};
+    c.radio.sendRds(driverBlocks(synth::rdsGroups(next, 20)));
+    ASSERT_TRUE(within(std::chrono::seconds(2), [&] { return !c.card.stationInfo().name.empty(); }));
+    EXPECT_EQ(c.card.stationInfo().name, "NEXT ONE");
+    EXPECT_EQ(c.card.stationInfo().pi, 0x5A5A);
+}
+
+// The driver's flags: an error block's word is never used, a corrected one
+// is, and a block the driver could not place counts as lost where the next
+// one was due.
+TEST(V4l2Rds, ErrorAndCorrectedFlagsAndUnplacedBlocks) {
+    FakeRadio fake;
+    fake.rds = true;
+    V4l2Radio radio(fake, RadioSettings{});
+    std::string why;
+    ASSERT_TRUE(radio.open(why));
+    ASSERT_TRUE(radio.hasRds());
+    Panel p(radio);
+    p.tune(98.1f);
+    std::vector<v4l2_rds_data> blocks = driverBlocks(synth::rdsGroups(fakeStation(), 60));
+    size_t corrected = 0, failed = 0, unplaced = 0;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        v4l2_rds_data& b = blocks[i];
+        if (i % 7 == 3) {  // garbled: a wrong name would show if it were used
+            b.lsb ^= 0x5A;
+            b.msb ^= 0x21;
+            b.block |= V4L2_RDS_BLOCK_ERROR;
+            ++failed;
+        } else if (i % 11 == 5) {
+            b.block |= V4L2_RDS_BLOCK_CORRECTED;
+            ++corrected;
+        } else if (i % 13 == 6) {
+            b.block = V4L2_RDS_BLOCK_INVALID | V4L2_RDS_BLOCK_ERROR;
+            ++unplaced;
+        }
+        fake.sendRds({b});
+        radio.readRds();
+        const std::string ps = radio.rds().ps;
+        ASSERT_TRUE(ps.empty() || ps == "FAKE FM ") << ps;
+    }
+    const receiver::RdsState s = radio.rds();
+    EXPECT_EQ(s.ps, "FAKE FM ");
+    EXPECT_EQ(s.pi, 0xD2A1);
+    EXPECT_EQ(s.blocksCorrected, corrected);
+    EXPECT_EQ(s.blocksBad, failed + unplaced);
+    EXPECT_EQ(s.blocksGood + s.blocksCorrected + s.blocksBad, blocks.size());
+}
+
+// A receiver without RDS capture is never read; the silent simulated card
+// and the port card receive nothing either.
+TEST(V4l2Rds, NothingWhereNoRdsComesIn) {
+    Choice c;
+    c.h.profile->writeString("Card", "MODE", "v4l2");
+    ASSERT_TRUE(c.open());
+    Panel p(c.card);
+    p.tune(98.1f);
+    c.radio.sendRds(driverBlocks(synth::rdsGroups(fakeStation(), 20)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * rdsReadMilliseconds));
+    EXPECT_EQ(c.radio.rdsLeft(), 80u);
+    EXPECT_EQ(c.card.stationInfo().pi, -1);
+
+    Choice simulated;
+    simulated.h.profile->writeString("Card", "MODE", "simulated");
+    ASSERT_TRUE(simulated.open());
+    EXPECT_EQ(simulated.card.stationInfo().name, "");
+    EXPECT_EQ(simulated.card.stationInfo().pi, -1);
+}
+
+// Pulled out, the receiver's information goes with it.
+TEST(V4l2Rds, PulledOutEmptiesTheInformation) {
+    FakeRadio fake;
+    fake.rds = true;
+    V4l2Radio radio(fake, RadioSettings{});
+    std::string why;
+    ASSERT_TRUE(radio.open(why));
+    Panel p(radio);
+    p.tune(98.1f);
+    fake.sendRds(driverBlocks(synth::rdsGroups(fakeStation(), 20)));
+    radio.readRds();
+    ASSERT_EQ(radio.rds().ps, "FAKE FM ");
+    fake.present = false;
+    radio.readRds();
+    EXPECT_FALSE(radio.connected());
+    EXPECT_EQ(radio.rds().ps, "");
+    EXPECT_FALSE(radio.rds().piValid);
+}
+
+// Where the sound comes in on a capture device, the receiver's RDS still
+// reaches the status.
+TEST(CapturedRadio, StationInfoComesFromTheReceiver) {
+    CapturedChoice c("rds");
+    c.radio.rds = true;
+    ASSERT_TRUE(c.card->open(c.why));
+    Panel p(*c.card);
+    p.tune(98.1f);
+    c.radio.sendRds(driverBlocks(synth::rdsGroups(fakeStation(), 20)));
+    ASSERT_TRUE(within(std::chrono::seconds(2), [&] { return c.card->stationInfo().name == "FAKE FM "; }));
 }
 
 }  // namespace
