@@ -1,0 +1,151 @@
+// The station information of the playing cards, in real time: the SDR card
+// and the simulated card with sound both run the band through our
+// receiver; the information is the latest tuning's, empty the moment the
+// panel tunes elsewhere, and the old station's name never shows again.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+#include <thread>
+
+#include "audio/audio_player.h"
+#include "platform/headless/headless.h"
+#include "platform/linux/linux_card.h"
+#include "platform/linux/playing_card.h"
+#include "platform/linux/synth_source.h"
+#include "tuner/tuner.h"
+
+namespace orv::linuxcard {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+template <typename Condition>
+bool within(std::chrono::milliseconds limit, Condition condition) {
+    const auto end = Clock::now() + limit;
+    while (!condition()) {
+        if (Clock::now() > end) return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+class Output : public audio::AudioOutput {
+public:
+    bool start(audio::AudioPlayer&, std::string&) override { return true; }
+    void stop() override {}
+};
+
+class NoRadio : public RadioDevice {
+public:
+    int open(const char*) override {
+        errno = ENOENT;
+        return -1;
+    }
+    int ioctl(int, unsigned long, void*) override { return -1; }
+    long read(int, void*, unsigned long) override { return -1; }
+    void close(int) override {}
+};
+
+class NoPorts : public PortInstructions {
+public:
+    int grant(unsigned long, unsigned long) override { return -1; }
+    void outByte(uint16_t, uint8_t) override {}
+    uint8_t inByte(uint16_t) override { return 0xFF; }
+    uint16_t inWord(uint16_t) override { return 0xFFFF; }
+};
+
+// The panel's transfers to a card (no probe: the core's clock is virtual here).
+struct Panel {
+    explicit Panel(Port& card) { h.port.attached = &card; initControlBytes(app); }
+    void tune(float mhz) { writeSynthesizer(app, dividerFor(mhz), app.state.controlSoundOn); }
+    Headless h;
+    App app{h.platform};
+};
+
+// The simulated card with a sound output plays the band through the
+// receiver; its station information comes from there.
+TEST(StationInfo, SimulatedCardFromTheBandThroughTheReceiverEmptiedOnTuning) {
+    Headless h;
+    h.profile->writeString("Card", "MODE", "simulated");
+    NoRadio radio;
+    NoPorts ports;
+    Output output;
+    CardSystem system{radio, ports};
+    system.sound = &output;
+    LinuxCardPort card(*h.profile, std::move(system));
+    std::string why;
+    ASSERT_TRUE(card.open(why));
+    ASSERT_TRUE(card.playsSound());
+    Panel p(card);
+    const auto tuned = Clock::now();
+    p.tune(87.6f);
+    ASSERT_TRUE(within(4000ms, [&] { return card.stationInfo().name == "ORVANTA "; }));
+    std::printf("name after %.2f s\n", std::chrono::duration<double>(Clock::now() - tuned).count());
+    EXPECT_LT(Clock::now() - tuned, 2500ms);  // 2 s on the air, and some slack for a busy machine
+    ASSERT_TRUE(within(2000ms, [&] { return !card.stationInfo().clock.empty(); }));
+    const StationInfo info = card.stationInfo();
+    EXPECT_EQ(info.pi, 0xC301);
+    EXPECT_EQ(info.pty, "Pop Music");
+    EXPECT_TRUE(info.flagsKnown && info.tp && !info.ta);
+    EXPECT_EQ(info.clock.size(), 16u);  // this machine's time, "YYYY-MM-DD HH:MM"
+
+    p.tune(89.3f);  // the scrolling name
+    const StationInfo cleared = card.stationInfo();
+    EXPECT_EQ(cleared.name, "");
+    EXPECT_EQ(cleared.pi, -1);
+    EXPECT_EQ(cleared.clock, "");
+    const std::set<std::string> scrolled = {"", "WELCOME ", "TO THE  ", "ORVANTA ", "SCROLLER"};
+    const auto end = Clock::now() + 1500ms;
+    while (Clock::now() < end) {
+        const StationInfo now = card.stationInfo();
+        ASSERT_TRUE(now.pi == -1 || now.pi == 0xC302) << now.pi;
+        ASSERT_TRUE(scrolled.count(now.name)) << now.name;
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_TRUE(within(3000ms, [&] { return card.stationInfo().name == "WELCOME "; }));
+}
+
+// The SDR card's information is its receiver's, of the latest tuning only.
+TEST(StationInfo, SdrCardFromItsReceiver) {
+    Headless h;
+    SdrSettings settings;
+    SdrCard card(std::make_unique<SynthSource>(std::vector<double>{98.1, 99.0}, settings.deemphasisSeconds), nullptr,
+                 *h.profile, settings);
+    std::string why;
+    ASSERT_TRUE(card.open(why));
+    Panel p(card);
+    p.tune(99.0f);  // the second place: the scrolling name
+    ASSERT_TRUE(within(4000ms, [&] { return card.rds().piValid; }));
+    EXPECT_EQ(card.rds().pi, 0xC302);
+    p.tune(98.1f);
+    EXPECT_FALSE(card.rds().piValid);
+    ASSERT_TRUE(within(4000ms, [&] { return !stationInfoFrom(card.rds()).name.empty(); }));
+    const StationInfo info = stationInfoFrom(card.rds());
+    EXPECT_EQ(info.name, "ORVANTA ");
+    EXPECT_EQ(info.pi, 0xC301);
+}
+
+// How an RDS state reads in the status: nothing known reads empty; the
+// clock as local time with leading zeros.
+TEST(StationInfo, FromTheRdsState) {
+    const StationInfo none = stationInfoFrom(receiver::RdsState{});
+    EXPECT_EQ(none.pi, -1);
+    EXPECT_EQ(none.name, "");
+    EXPECT_EQ(none.pty, "");
+    EXPECT_FALSE(none.flagsKnown);
+    EXPECT_EQ(none.clock, "");
+
+    receiver::RdsState s;
+    s.piValid = true;
+    s.pi = 0;  // a PI of 0 is still a PI
+    s.clock = receiver::localClock(60676, 22, 5, -11);  // 2025-01-01 22:05 UTC, 5 h 30 min behind
+    const StationInfo info = stationInfoFrom(s);
+    EXPECT_EQ(info.pi, 0);
+    EXPECT_EQ(info.clock, "2025-01-01 16:35");
+    EXPECT_FALSE(info.flagsKnown);
+}
+
+}  // namespace
+}  // namespace orv::linuxcard
