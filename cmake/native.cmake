@@ -98,6 +98,28 @@ target_compile_definitions(orvanta_tests PRIVATE ORVANTA_SOURCE_DIR="${CMAKE_SOU
 include(GoogleTest)
 gtest_discover_tests(orvanta_tests DISCOVERY_TIMEOUT 60)
 orvanta_test_environment(orvanta_tests)
+# Our reading of a V4L2 receiver's RDS blocks beside libv4l2rds (libv4l-dev),
+# the parser Video4Linux ships: linked into this test only, never the program.
+# Once more with the fake device preloaded, where it is built (not under the
+# sanitizers, whose runtime must load first).
+find_package(PkgConfig QUIET)
+if(PkgConfig_FOUND AND TARGET orvanta_linux_card)
+  pkg_check_modules(LIBV4L2RDS QUIET IMPORTED_TARGET libv4l2rds)
+endif()
+if(LIBV4L2RDS_FOUND)
+  add_executable(v4l2_rds_test tests/v4l2_rds/v4l2_rds_test.cpp)
+  target_link_libraries(v4l2_rds_test PRIVATE orvanta_linux_card orvanta_headless GTest::gtest_main PkgConfig::LIBV4L2RDS)
+  add_test(NAME v4l2_rds_against_libv4l2rds COMMAND v4l2_rds_test)
+  set_tests_properties(v4l2_rds_against_libv4l2rds PROPERTIES ENVIRONMENT "${ORVANTA_TEST_ENVIRONMENT}")
+  if(TARGET fake_radio)
+    add_test(NAME v4l2_rds_fake_device COMMAND v4l2_rds_test --gtest_filter=V4l2Rds.FakeDeviceThroughTheSystemsCalls)
+    set_tests_properties(v4l2_rds_fake_device PROPERTIES ENVIRONMENT
+      "${ORVANTA_TEST_ENVIRONMENT};LD_PRELOAD=$<TARGET_FILE:fake_radio>;FAKE_RADIO_PATH=/dev/orvanta-fake-radio;FAKE_RADIO_STATIONS=98.1,104.6;FAKE_RADIO_RDS=98.1=FAKE FM")
+  endif()
+else()
+  message(STATUS "libv4l2rds not found (apt-get install libv4l-dev): the RDS comparison with it is left out")
+endif()
+
 # How the Windows programs run under Wine: the choice itself, no Windows program run.
 add_test(NAME wine_choice COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine_choice_test.sh)
 set_tests_properties(wine_choice PROPERTIES ENVIRONMENT "${ORVANTA_TEST_ENVIRONMENT}")

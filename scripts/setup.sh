@@ -13,6 +13,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick libx11-dev
   libsdl2-dev xfonts-base desktop-file-utils xdg-utils
   libsoapysdr-dev
+  libv4l-dev
   python3-numpy
   dpkg-dev file lintian appstream man-db groff-base zip unzip
 )
