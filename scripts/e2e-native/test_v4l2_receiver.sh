@@ -3,8 +3,9 @@
 # fake device (an LD_PRELOAD library answering open and ioctl for one path)
 # logs what it receives. Start-up names the card on standard error and tunes
 # preset 1; a click on preset key 3 (98.1 MHz) tunes 1569600 x 62.5 Hz and
-# lights the lamp; the seek button runs up to the next station the device
-# hears (98.6 MHz); M mutes it; the volume rocker steps its volume.
+# lights the lamp, and the program reads the RDS blocks the device decodes
+# there; the seek button runs up to the next station the device hears
+# (98.6 MHz); M mutes it; the volume rocker steps its volume.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -18,7 +19,7 @@ last_is() { [ "$(last_received "${1%% *}")" = "$1" ]; }
 new_test
 RADIO_LOG=$TEST_DIR/radio.log
 printf '[Card]\nMODE=v4l2\nDEVICE=%s\n[RadioStation]\nStation3=98.100000\n[System]\nQuit=0\n' "$device" >> "$INI"
-LD_PRELOAD=$fake FAKE_RADIO_PATH=$device FAKE_RADIO_LOG=$RADIO_LOG FAKE_RADIO_STATIONS=98.1,98.6 \
+LD_PRELOAD=$fake FAKE_RADIO_PATH=$device FAKE_RADIO_LOG=$RADIO_LOG FAKE_RADIO_STATIONS=98.1,98.6 FAKE_RADIO_RDS="98.1=FAKE FM" \
   "$APP_DIR/orvanta" > "$TEST_DIR/panel.log" 2>&1 &
 PANEL_PID=$!
 id=$(panel_window) || fail "no window named Orvanta within 30 s"
@@ -32,7 +33,8 @@ window_geometry "$id"
 xdotool mousemove --sync $((X + 250)) $((Y + 25)) click 1  # preset key 3
 wait_until 5 last_is "FREQ 1569600" || fail "preset 98.1: last frequency '$(last_received FREQ)', expected 1569600"
 wait_until 5 tuned_lamp_lit "$id" || fail "preset 98.1: the TUNED lamp is not lit"
-note "preset key 3: FREQ 1569600, lamp lit"
+wait_until 5 received "RDS 1569600" || fail "preset 98.1: the program read no RDS blocks from the device"
+note "preset key 3: FREQ 1569600, lamp lit, RDS blocks read"
 
 xdotool mousemove --sync $((X + 340)) $((Y + 92)) click 1  # seek up
 wait_until 30 last_is "FREQ 1577600" || fail "seek up: last frequency '$(last_received FREQ)', expected 1577600 (98.6 MHz)"

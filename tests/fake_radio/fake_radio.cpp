@@ -6,7 +6,8 @@
 //   FAKE_RADIO_PATH      the device path it answers for (default /dev/orvanta-fake-radio)
 //   FAKE_RADIO_STATIONS  comma-separated MHz with a signal (default 98.1,104.6)
 //   FAKE_RADIO_LOG       a file that gets one line per setting the device
-//                        received: "FREQ <62.5 Hz units>", "MUTE 0|1", "VOLUME n"
+//                        received: "FREQ <62.5 Hz units>", "MUTE 0|1", "VOLUME n",
+//                        and "RDS <62.5 Hz units>" when a tuning's first RDS blocks were read
 //   FAKE_RADIO_RDS       stations that send RDS, comma-separated MHz=NAME (e.g.
 //                        98.1=FAKE FM): the device then decodes RDS, and read()
 //                        on it hands over the blocks of the tuned station as
@@ -41,6 +42,16 @@ constexpr uint32_t rangeLow = 1400000;   // 87.5 MHz
 constexpr uint32_t rangeHigh = 1728000;  // 108 MHz
 constexpr int volumeMax = 15;
 
+void logLine(const char* format, long value) {
+    const char* path = std::getenv("FAKE_RADIO_LOG");
+    if (!path || !*path) return;
+    if (FILE* f = std::fopen(path, "a")) {
+        std::fprintf(f, format, value);
+        std::fputc('\n', f);
+        std::fclose(f);
+    }
+}
+
 int fail(int e) {
     errno = e;
     return -1;
@@ -59,6 +70,7 @@ struct Radio {
     std::unique_ptr<orv::synth::RdsGroupSchedule> rds;
     Clock::time_point tunedAt = Clock::now();
     uint64_t blocksMade = 0;
+    bool rdsLogged = false;
     orv::synth::RdsGroup group{};
 };
 Radio radio;
@@ -105,6 +117,7 @@ void tuneRds() {
     radio.rds = rdsAt(radio.frequency);
     radio.tunedAt = Clock::now();
     radio.blocksMade = 0;
+    radio.rdsLogged = false;
 }
 
 // The blocks that came in since the last read, as the driver hands them over.
@@ -127,6 +140,8 @@ ssize_t readRds(void* buffer, size_t bytes) {
         out[n] = v4l2_rds_data{uint8_t(word & 0xFF), uint8_t(word >> 8), uint8_t(block | block << 3)};
     }
     if (n == 0) return fail(EAGAIN);
+    if (!radio.rdsLogged) logLine("RDS %ld", long(radio.frequency));
+    radio.rdsLogged = true;
     return ssize_t(n * sizeof(v4l2_rds_data));
 }
 
@@ -134,16 +149,6 @@ ssize_t readRds(void* buffer, size_t bytes) {
 bool isRadioPath(const char* path) {
     const char* p = std::getenv("FAKE_RADIO_PATH");
     return path != nullptr && std::strcmp(path, p && *p ? p : "/dev/orvanta-fake-radio") == 0;
-}
-
-void logLine(const char* format, long value) {
-    const char* path = std::getenv("FAKE_RADIO_LOG");
-    if (!path || !*path) return;
-    if (FILE* f = std::fopen(path, "a")) {
-        std::fprintf(f, format, value);
-        std::fputc('\n', f);
-        std::fclose(f);
-    }
 }
 
 uint16_t signalAt(uint32_t units) {
