@@ -33,7 +33,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     find_package(SoapySDR CONFIG QUIET)
     if(SoapySDR_FOUND)
       add_library(orvantafake MODULE tests/fake_sdr/fake_sdr.cpp tests/receiver/test_band.cpp
-        src/synth/rds_encoder.cpp)
+        src/synth/rds_encoder.cpp src/synth/band_synth.cpp)
       target_include_directories(orvantafake PRIVATE tests src)
       target_link_libraries(orvantafake PRIVATE SoapySDR)
       set_target_properties(orvantafake PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fake_sdr)

@@ -69,6 +69,15 @@ find_package(SoapySDR CONFIG REQUIRED)  # Debian: libsoapysdr-dev
 add_library(orvanta_soapy STATIC src/platform/soapy/soapy_source.cpp)
 target_link_libraries(orvanta_soapy PUBLIC orvanta_linux_card SoapySDR)
 
+# Our fake SoapySDR module's RDS through SoapySDR and our receiver, in real time.
+if(TARGET orvantafake)
+  add_executable(fake_sdr_rds_test tests/fake_sdr_rds/fake_sdr_rds_test.cpp)
+  target_link_libraries(fake_sdr_rds_test PRIVATE orvanta_soapy GTest::gtest_main)
+  add_dependencies(fake_sdr_rds_test orvantafake)
+  add_test(NAME fake_sdr_rds COMMAND fake_sdr_rds_test)
+  set_tests_properties(fake_sdr_rds PROPERTIES ENVIRONMENT "${ORVANTA_TEST_ENVIRONMENT};FAKE_SDR_STATIONS=98.1,98.6")
+endif()
+
 add_executable(orvanta src/platform/sdl2/main.cpp)
 target_link_libraries(orvanta PRIVATE orvanta_sdl2 orvanta_linux_card orvanta_soapy)
 if(TARGET skin)

@@ -5,7 +5,15 @@
 //
 //   FAKE_SDR_STATIONS  MHz list (default 98.1,98.6); station i plays
 //                      (i+1) kHz on the left and (i+3) kHz on the right, in stereo,
-//                      30 dB over the noise.
+//                      30 dB over the noise, and sends the RDS of the simulated
+//                      band's station at place i (synth::bandRds): the first a
+//                      fixed name ("ORVANTA ", two texts, the clock), the second
+//                      a name scrolled in pieces of eight, the third none.
+//
+// The programmes and the noise are made once, as loops of 0.1 s (whole
+// cycles of every tone and the pilot); RDS does not repeat that soon, so it
+// is added while playing: the station's phase turned by the integral of its
+// RDS on 57 kHz (three times the pilot), which is what FM of the sum is.
 //   FAKE_SDR_GONE_FILE while this file exists the device is unplugged: it
 //                      is not found, and reads fail.
 //   FAKE_SDR_LOG       gets "FREQ <hardware Hz>" per tuning.
@@ -22,6 +30,7 @@
 #include <complex>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -29,6 +38,8 @@
 #include <vector>
 
 #include "receiver/test_band.h"
+#include "synth/band_synth.h"
+#include "synth/rds_encoder.h"
 
 namespace {
 
@@ -38,6 +49,12 @@ constexpr double loopSeconds = 0.1;  // every tone and offset makes whole cycles
 constexpr double staleSeconds = 0.016;
 constexpr double snrDb = 30.0;
 constexpr double reach = 0.45;  // of the rate, either side of the centre
+constexpr double deviationHz = 75000.0;
+constexpr double pilotPhase = 0.3;  // the test band's pilot at t = 0
+constexpr double twoTo32 = 4294967296.0;
+// The RDS phase's slow pull back to 0 a sample: what the integral keeps of
+// any rounding, gone in about 10 ms; far below the subcarrier.
+constexpr double phaseLeak = 1e-4;
 const char* const driverName = "orvantafake";
 const char* const labelText = "Orvanta test SDR";
 
@@ -70,6 +87,49 @@ void logLine(const std::string& line) {
     }
 }
 
+// A sine table read by a 32-bit phase's top bits.
+constexpr int tableBits = 12;
+const std::vector<float>& sineTable() {
+    static const std::vector<float> table = [] {
+        std::vector<float> t(1u << tableBits);
+        for (size_t i = 0; i < t.size(); ++i) t[i] = float(std::sin(2.0 * pi * double(i) / double(t.size())));
+        return t;
+    }();
+    return table;
+}
+
+// One station as tuned: its loop mixed to its offset, and its RDS.
+struct Playing {
+    std::vector<std::complex<float>> loop;
+    std::unique_ptr<orv::synth::RdsWaveform> rds;
+    float radiansPerUnit = 0.0f;  // phase a sample per unit of RDS on the subcarrier
+    double turn = 0.0;            // the RDS phase now, radians
+    float at = 0.0f, step = 0.0f, before = 0.0f, after = 0.0f;  // the baseband between its samples
+
+    // The station's sample at loop place i, turned by its RDS; subcarrier: the 57 kHz phase now.
+    std::complex<float> next(size_t i, uint32_t subcarrier) {
+        if (!rds) return loop[i];
+        at += step;
+        while (at >= 1.0f) {
+            before = after;
+            after = rds->next();
+            at -= 1.0f;
+        }
+        const float baseband = before + (after - before) * at;
+        turn += radiansPerUnit * baseband * sineTable()[subcarrier >> (32 - tableBits)];
+        turn -= turn * phaseLeak;
+        // The turn stays within a few hundredths of a radian: two terms each way suffice.
+        const float t = float(turn);
+        const std::complex<float> rotation(1.0f - t * t / 2.0f, t - t * t * t / 6.0f);
+        return loop[i] * rotation;
+    }
+};
+
+// What the device captures at one centre frequency.
+struct Tuning {
+    std::vector<Playing> stations;
+};
+
 class FakeSdr : public SoapySDR::Device {
 public:
     std::string getDriverKey() const override { return driverName; }
@@ -93,9 +153,9 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         prepare();
         centre_ = hz;
-        stale_ = current_;
+        stale_ = std::move(current_);
         staleLeft_ = size_t(staleSeconds * rate_);
-        current_ = loopFor(hz);
+        current_ = tuningFor(hz);
         logLine("FREQ " + std::to_string(std::llround(hz)));
     }
     double getFrequency(const int, const size_t) const override { return centre_; }
@@ -109,7 +169,7 @@ public:
     int activateStream(SoapySDR::Stream*, const int, const long long, const size_t) override {
         std::lock_guard<std::mutex> lock(mutex_);
         prepare();
-        if (current_.empty()) current_ = loopFor(centre_);
+        if (!current_) current_ = tuningFor(centre_);
         start_ = Clock::now();
         delivered_ = 0;
         return 0;
@@ -130,12 +190,16 @@ public:
         std::this_thread::sleep_until(due);
         std::lock_guard<std::mutex> lock(mutex_);
         auto* out = static_cast<int8_t*>(buffs[0]);
+        const size_t loopLength = noise_.size();
         for (size_t i = 0; i < count; ++i) {
-            const std::vector<int8_t>& loop = staleLeft_ > 0 && !stale_.empty() ? stale_ : current_;
+            Tuning& tuning = staleLeft_ > 0 && stale_ ? *stale_ : *current_;
             if (staleLeft_ > 0) --staleLeft_;
-            const size_t at = size_t(position_ % (loop.size() / 2));
-            out[2 * i] = loop[2 * at];
-            out[2 * i + 1] = loop[2 * at + 1];
+            const size_t at = size_t(position_ % loopLength);
+            const uint32_t subcarrier = uint32_t(position_ * subcarrierStep_) + subcarrierStart_;
+            std::complex<float> sum = noise_[at];
+            for (Playing& station : tuning.stations) sum += station.next(at, subcarrier);
+            out[2 * i] = int8_t(std::lrint(std::fmax(-127.0f, std::fmin(127.0f, sum.real()))));
+            out[2 * i + 1] = int8_t(std::lrint(std::fmax(-127.0f, std::fmin(127.0f, sum.imag()))));
             ++position_;
         }
         delivered_ += count;
@@ -151,7 +215,11 @@ private:
         band.sampleRate = rate_;
         band.seconds = loopSeconds;
         band.noise = true;
-        noise_ = orv::testband::makeBand(band, {});
+        const std::vector<std::complex<double>> noise = orv::testband::makeBand(band, {});
+        noise_.assign(noise.begin(), noise.end());
+        // 57 kHz on three times the pilot's phase: 57 / 1024 of a cycle a sample at 1.024 MS/s, exact in 32 bits.
+        subcarrierStep_ = uint64_t(std::llround(3.0 * 19000.0 / rate_ * twoTo32));
+        subcarrierStart_ = uint32_t(std::llround(std::fmod(3.0 * pilotPhase / (2.0 * pi), 1.0) * twoTo32));
         band.noise = false;
         stations_.clear();
         const std::vector<double> list = stationList();
@@ -164,30 +232,39 @@ private:
         }
     }
 
-    std::vector<int8_t> loopFor(double centre) const {
-        std::vector<std::complex<double>> sum = noise_;
-        for (const auto& [hz, samples] : stations_) {
+    // The stations within reach of the centre, each mixed to its offset, their RDS from the start.
+    std::unique_ptr<Tuning> tuningFor(double centre) const {
+        auto tuning = std::make_unique<Tuning>();
+        for (size_t s = 0; s < stations_.size(); ++s) {
+            const auto& [hz, samples] = stations_[s];
             const double offset = hz - centre;
             if (std::fabs(offset) > reach * rate_) continue;
-            for (size_t i = 0; i < sum.size(); ++i) {
+            Playing station;
+            station.loop.resize(samples.size());
+            for (size_t i = 0; i < samples.size(); ++i) {
                 double cycles = offset * double(i) / rate_;
                 cycles -= std::floor(cycles);
-                sum[i] += samples[i] * std::polar(1.0, 2.0 * pi * cycles);
+                station.loop[i] = std::complex<float>(samples[i] * std::polar(1.0, 2.0 * pi * cycles));
             }
+            const orv::synth::RdsProgramme rds = orv::synth::bandRds(s);
+            if (rds.on) {
+                station.rds = std::make_unique<orv::synth::RdsWaveform>(rds);
+                station.rds->setTime(orv::synth::rdsTimeNow());
+                station.radiansPerUnit = float(2.0 * pi * rds.deviationHz / rate_);
+                station.step = float(orv::synth::rdsGridRate / rate_);
+            }
+            tuning->stations.push_back(std::move(station));
         }
-        std::vector<int8_t> out(sum.size() * 2);
-        for (size_t i = 0; i < sum.size(); ++i) {
-            out[2 * i] = int8_t(std::lrint(std::fmax(-127.0, std::fmin(127.0, sum[i].real()))));
-            out[2 * i + 1] = int8_t(std::lrint(std::fmax(-127.0, std::fmin(127.0, sum[i].imag()))));
-        }
-        return out;
+        return tuning;
     }
 
     std::mutex mutex_;
     double rate_ = 1024000.0, preparedRate_ = 0.0, centre_ = 100e6;
-    std::vector<std::complex<double>> noise_;
+    std::vector<std::complex<float>> noise_;
     std::vector<std::pair<double, std::vector<std::complex<double>>>> stations_;
-    std::vector<int8_t> current_, stale_;
+    std::unique_ptr<Tuning> current_, stale_;
+    uint64_t subcarrierStep_ = 0;
+    uint32_t subcarrierStart_ = 0;
     size_t staleLeft_ = 0;
     uint64_t position_ = 0, delivered_ = 0;
     Clock::time_point start_ = Clock::now();
