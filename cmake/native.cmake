@@ -62,7 +62,7 @@ add_executable(tone_levels tests/e2e_helper/tone_levels.cpp)
 
 # Receiver figures: CPU seconds per second of IQ (build Release for the real figure).
 add_executable(iqbench tools/iqbench/iqbench.cpp)
-target_link_libraries(iqbench PRIVATE orvanta_receiver orvanta_test_band)
+target_link_libraries(iqbench PRIVATE orvanta_receiver orvanta_test_band orvanta_audio)
 
 enable_testing()
 find_package(GTest REQUIRED)

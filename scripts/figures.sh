@@ -10,7 +10,10 @@
 #   5. our FM receiver's CPU per second of IQ (stereo, mono) and its stereo
 #      separation on 20 s of synthesized 2.048 MS/s CS8, and, where GNU Radio
 #      is installed, its stock receiver on the same file (scripts/gnuradio_receiver.py);
-#   6. the CPU of the native program playing the SDR card (our fake module) over 60 s.
+#   6. the CPU of the native program playing the SDR card (our fake module) over 60 s;
+#   7. what RDS costs: the receiver with and without its RDS decoding on the
+#      same 20 s (goal: under 1 % of one core), and the simulated band's
+#      synthesizer with and without its station's RDS.
 # Usage: bash scripts/figures.sh
 #   FIGURES_RUNS          start-up runs per program (default 7)
 #   FIGURES_IDLE_SECONDS  idle measurement (default 60)
@@ -186,9 +189,10 @@ rm -f "$out/band.cs8" "$out"/gr_*.f32
 echo
 
 # ---- 6. the running program with the SDR card
-# The fake SoapySDR module replays a pre-made loop of a band in real time as
-# a dongle would (no synthesis while it plays); SDL's dummy output takes
-# the sound; the panel is idle on the figures' Xvfb.
+# The fake SoapySDR module replays pre-made loops of its stations in real
+# time as a dongle would, turning each station's phase by its RDS as it
+# plays (no other synthesis); SDL's dummy output takes the sound; the panel
+# is idle on the figures' Xvfb.
 sdr_home=$(mktemp -d "$out/sdr.XXXXXX")
 mkdir -p "$sdr_home/config/orvanta" "$sdr_home/runtime"
 chmod 700 "$sdr_home/runtime"
@@ -208,3 +212,11 @@ echo "   $(grep -m 1 'card:' "$sdr_home/panel.log")"
 awk -v t=$((sdr_after - sdr_before)) -v s="$idle_seconds" \
   'BEGIN { printf "   CPU                 %8.1f ms = %.2f %% of one core (goal: under 5 %%)\n", t / 1e6, 100 * t / 1e9 / s }'
 rm -rf "$sdr_home"
+
+# ---- 7. what RDS costs
+echo
+echo "7. What RDS costs (Release build, one thread, CPU time; goal: decoding under 1 % of one core)"
+"$out/release/iqbench" --rds-cost > "$out/rds_cost.txt" 2> "$out/rds_cost.err" \
+  || { cat "$out/rds_cost.err"; echo "figures: iqbench --rds-cost failed"; exit 1; }
+sed 's/^/   /' "$out/rds_cost.txt"
+echo "   (the receiver's RDS works at its 256 kS/s multiplex rate, whatever the device's rate)"

@@ -135,6 +135,7 @@ Receiver::Receiver(const ReceiverConfig& config)
       resetPending_(false),
       stereo_(config.stereo),
       threshold_(config.threshold),
+      rds_(config.rds),
       chain_(std::make_unique<Chain>(config.inputRate, config.deemphasisSeconds)) {
     box_.restart(0);
     chain_->reset();
@@ -259,7 +260,7 @@ void Receiver::processPiece(const uint8_t* iq, size_t count, IqFormat format, st
     c.pll.process(c.mpx.data(), n, c.difference.data(), c.pilotPhasor.data());
 
     // RDS on the same multiplex.
-    c.rds.process(c.mpx.data(), c.pilotPhasor.data(), n, c.pilotLocked);
+    if (rds_) c.rds.process(c.mpx.data(), c.pilotPhasor.data(), n, c.pilotLocked);
     if (c.rds.takeChanged()) {
         RdsState state = c.rds.state();
         state.generation = generation_;

@@ -34,6 +34,7 @@ struct ReceiverConfig {
     double deemphasisSeconds = europeDeemphasisSeconds;
     bool stereo = true;
     uint16_t threshold = defaultThreshold;
+    bool rds = true;  // false: no RDS decoding (measurements of what it costs)
 };
 
 class Receiver {
@@ -92,6 +93,7 @@ private:
     std::atomic<bool> resetPending_;
     std::atomic<bool> stereo_;
     std::atomic<uint16_t> threshold_;
+    bool rds_;
     uint32_t generation_ = 0;
     MeasurementBox box_;
     RdsBox rdsBox_;

@@ -5,7 +5,10 @@
 //   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
 //   cmake --build build/release --target iqbench && build/release/iqbench [--write FILE]
 // --write also saves the input (raw CS8), so that another receiver can be
-// timed on the very same samples (scripts/gnuradio_receiver.py). The station
+// timed on the very same samples (scripts/gnuradio_receiver.py).
+// --rds-cost prints instead what RDS costs: the receiver with and without
+// its RDS decoding (best of three runs each, interleaved), and the
+// simulated band's synthesizer with and without its stations' RDS. The station
 // plays 1 kHz left and 3 kHz right; the separation is measured on the last
 // second of the stereo output.
 #include <cmath>
@@ -18,6 +21,7 @@
 #include "receiver/receiver.h"
 #include "receiver/test_band.h"
 #include "receiver/tuning.h"
+#include "synth/band_synth.h"
 
 #ifndef ORVANTA_IQBENCH_SECONDS
 #define ORVANTA_IQBENCH_SECONDS 20
@@ -74,11 +78,13 @@ struct Separation {
     double leftDb = 0.0, rightDb = 0.0;
 };
 
-double cpuSecondsPerSecond(const std::vector<int8_t>& iq, bool stereo, Separation* separation = nullptr) {
+double cpuSecondsPerSecond(const std::vector<int8_t>& iq, bool stereo, Separation* separation = nullptr,
+                           bool decodeRds = true) {
     using namespace orv::receiver;
     ReceiverConfig config;
     config.inputRate = inputRate;
     config.stereo = stereo;
+    config.rds = decodeRds;
     Receiver receiver(config);
     std::vector<float> audio;
     audio.reserve(size_t(Receiver::outputRate) * 2);
@@ -103,22 +109,62 @@ double cpuSecondsPerSecond(const std::vector<int8_t>& iq, bool stereo, Separatio
     }
     const Measurement m = receiver.measurement();
     const RdsState rds = receiver.rds();
-    std::fprintf(stderr, "  %s: %zu frames, level %.1f dB, blend %.2f, RDS blocks %llu good %llu corrected %llu bad\n",
-                 stereo ? "stereo" : "mono", frames, m.levelDb, m.blend, (unsigned long long)rds.blocksGood,
+    std::fprintf(stderr, "  %s%s: %zu frames, level %.1f dB, blend %.2f, RDS blocks %llu good %llu corrected %llu bad\n",
+                 stereo ? "stereo" : "mono", decodeRds ? "" : " without RDS", frames, m.levelDb, m.blend, (unsigned long long)rds.blocksGood,
                  (unsigned long long)rds.blocksCorrected, (unsigned long long)rds.blocksBad);
     return cpu / (double(pairs) / inputRate);
+}
+
+constexpr double synthRate = 1024000.0;
+constexpr double synthSeconds = 10.0;
+constexpr size_t synthBlock = 4096;  // a read of the simulated card's source
+constexpr int rdsRuns = 3;
+
+// CPU seconds per second of the simulated band tuned to its first station
+// (which sends RDS; the others lie outside the capture), with or without RDS.
+double synthCpu(bool rds) {
+    using namespace orv;
+    std::vector<synth::SynthStation> stations = synth::simulatedBand({87.6, 89.3, 91.4, 94.8, 98.1, 101.3, 104.6, 106.9});
+    if (!rds)
+        for (synth::SynthStation& s : stations) s.rds.on = false;
+    synth::BandSynthesizer synth(stations, synthRate, receiver::europeDeemphasisSeconds);
+    synth.tune(receiver::hardwareFrequencyFor(87.6e6));
+    std::vector<int8_t> iq(synthBlock * 2);
+    const size_t blocks = size_t(synthSeconds * synthRate / double(synthBlock));
+    const std::clock_t start = std::clock();
+    for (size_t b = 0; b < blocks; ++b) synth.generate(iq.data(), synthBlock);
+    return double(std::clock() - start) / CLOCKS_PER_SEC / (double(blocks * synthBlock) / synthRate);
+}
+
+int rdsCost(const std::vector<int8_t>& iq) {
+    double with = 1e9, without = 1e9;
+    for (int run = 0; run < rdsRuns; ++run) {
+        with = std::fmin(with, cpuSecondsPerSecond(iq, true, nullptr, true));
+        without = std::fmin(without, cpuSecondsPerSecond(iq, true, nullptr, false));
+    }
+    std::printf("receiver, stereo: %.4f CPU-s per s of IQ with RDS decoding, %.4f without (best of %d)\n", with,
+                without, rdsRuns);
+    std::printf("rds decoding: %.5f CPU-s per s of signal = %.2f %% of one core\n", with - without,
+                100.0 * (with - without));
+    const double synthWith = synthCpu(true), synthWithout = synthCpu(false);
+    std::printf("simulated band at 1.024 MS/s, its station sending RDS: %.4f CPU-s per s, %.4f without RDS "
+                "(RDS adds %.2f %% of one core)\n",
+                synthWith, synthWithout, 100.0 * (synthWith - synthWithout));
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* writeTo = argc == 3 && std::strcmp(argv[1], "--write") == 0 ? argv[2] : nullptr;
-    if (argc != 1 && !writeTo) {
-        std::fprintf(stderr, "usage: iqbench [--write FILE]\n");
+    const bool rdsOnly = argc == 2 && std::strcmp(argv[1], "--rds-cost") == 0;
+    if (argc != 1 && !writeTo && !rdsOnly) {
+        std::fprintf(stderr, "usage: iqbench [--write FILE | --rds-cost]\n");
         return 2;
     }
     std::fprintf(stderr, "synthesizing %d s of 2.048 MS/s CS8...\n", seconds);
     const std::vector<int8_t> iq = makeInput();
+    if (rdsOnly) return rdsCost(iq);
     if (writeTo) {
         std::FILE* out = std::fopen(writeTo, "wb");
         const bool written = out && std::fwrite(iq.data(), 1, iq.size(), out) == iq.size();
