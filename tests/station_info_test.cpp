@@ -21,6 +21,15 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
+// How long the name may take in real time: 2 s on the air and some slack
+// for a busy machine; far more under the sanitizers, whose receiver runs
+// many times slower (the 2 s on the air are checked in synthetic time too).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr auto nameLimit = 6000ms;
+#else
+constexpr auto nameLimit = 2500ms;
+#endif
+
 template <typename Condition>
 bool within(std::chrono::milliseconds limit, Condition condition) {
     const auto end = Clock::now() + limit;
@@ -81,10 +90,10 @@ TEST(StationInfo, SimulatedCardFromTheBandThroughTheReceiverEmptiedOnTuning) {
     Panel p(card);
     const auto tuned = Clock::now();
     p.tune(87.6f);
-    ASSERT_TRUE(within(4000ms, [&] { return card.stationInfo().name == "ORVANTA "; }));
+    ASSERT_TRUE(within(8000ms, [&] { return card.stationInfo().name == "ORVANTA "; }));
     std::printf("name after %.2f s\n", std::chrono::duration<double>(Clock::now() - tuned).count());
-    EXPECT_LT(Clock::now() - tuned, 2500ms);  // 2 s on the air, and some slack for a busy machine
-    ASSERT_TRUE(within(2000ms, [&] { return !card.stationInfo().clock.empty(); }));
+    EXPECT_LT(Clock::now() - tuned, nameLimit);
+    ASSERT_TRUE(within(nameLimit, [&] { return !card.stationInfo().clock.empty(); }));
     const StationInfo info = card.stationInfo();
     EXPECT_EQ(info.pi, 0xC301);
     EXPECT_EQ(info.pty, "Pop Music");
@@ -104,7 +113,7 @@ TEST(StationInfo, SimulatedCardFromTheBandThroughTheReceiverEmptiedOnTuning) {
         ASSERT_TRUE(scrolled.count(now.name)) << now.name;
         std::this_thread::sleep_for(5ms);
     }
-    EXPECT_TRUE(within(3000ms, [&] { return card.stationInfo().name == "WELCOME "; }));
+    EXPECT_TRUE(within(3000ms + nameLimit, [&] { return card.stationInfo().name == "WELCOME "; }));
 }
 
 // The SDR card's information is its receiver's, of the latest tuning only.
@@ -117,11 +126,11 @@ TEST(StationInfo, SdrCardFromItsReceiver) {
     ASSERT_TRUE(card.open(why));
     Panel p(card);
     p.tune(99.0f);  // the second place: the scrolling name
-    ASSERT_TRUE(within(4000ms, [&] { return card.rds().piValid; }));
+    ASSERT_TRUE(within(2 * nameLimit, [&] { return card.rds().piValid; }));
     EXPECT_EQ(card.rds().pi, 0xC302);
     p.tune(98.1f);
     EXPECT_FALSE(card.rds().piValid);
-    ASSERT_TRUE(within(4000ms, [&] { return !stationInfoFrom(card.rds()).name.empty(); }));
+    ASSERT_TRUE(within(2 * nameLimit, [&] { return !stationInfoFrom(card.rds()).name.empty(); }));
     const StationInfo info = stationInfoFrom(card.rds());
     EXPECT_EQ(info.name, "ORVANTA ");
     EXPECT_EQ(info.pi, 0xC301);
