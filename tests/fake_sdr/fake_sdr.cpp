@@ -30,6 +30,7 @@
 #include <complex>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -189,6 +190,7 @@ public:
         }
         std::this_thread::sleep_until(due);
         std::lock_guard<std::mutex> lock(mutex_);
+        keepClock();
         auto* out = static_cast<int8_t*>(buffs[0]);
         const size_t loopLength = noise_.size();
         for (size_t i = 0; i < count; ++i) {
@@ -207,6 +209,16 @@ public:
     }
 
 private:
+    // The stations' clock groups on this machine's time, set once a second.
+    void keepClock() {
+        const std::time_t second = std::time(nullptr);
+        if (second == clockSet_ || !current_) return;
+        clockSet_ = second;
+        const orv::synth::RdsTime now = orv::synth::rdsTimeNow();
+        for (Playing& station : current_->stations)
+            if (station.rds) station.rds->setTime(now);
+    }
+
     // The stations at zero offset and the noise, made once per rate.
     void prepare() {
         if (preparedRate_ == rate_) return;
@@ -265,6 +277,7 @@ private:
     std::unique_ptr<Tuning> current_, stale_;
     uint64_t subcarrierStep_ = 0;
     uint32_t subcarrierStart_ = 0;
+    std::time_t clockSet_ = 0;
     size_t staleLeft_ = 0;
     uint64_t position_ = 0, delivered_ = 0;
     Clock::time_point start_ = Clock::now();
