@@ -80,7 +80,7 @@ PanelStatus panelStatus(const App& app) {
     status.frequencyKHz = shownKiloHertz(tuned);
     status.preset = s.presetIndex;
     if (s.presetIndex >= 1 && s.presetIndex <= presetCount) {
-        const float stored = s.presetTable[s.presetIndex];
+        const float stored = s.presetTable[s.presetIndex - 1];
         status.presetTuned = stored > 0.0f && double(stored) < frequencyDigitsLimit &&
                              shownKiloHertz(frequencyDigits(stored)) == status.frequencyKHz;
     }

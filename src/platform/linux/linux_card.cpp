@@ -159,6 +159,7 @@ bool LinuxCardPort::openRadio(const RadioSettings& settings, std::string& whyNot
         if (startSound()) {
             if (system_.capture->start(capture, *player_, why)) {
                 capturing_ = true;
+                receiverVolume_ = radio->hasVolume();
                 card_ = std::make_unique<CapturedRadio>(std::move(radio), *player_, profile_);
                 description_ += ", its sound from " + capture;
                 return true;
@@ -170,6 +171,12 @@ bool LinuxCardPort::openRadio(const RadioSettings& settings, std::string& whyNot
         player_.reset();
     }
     card_ = std::move(radio);
+    return true;
+}
+
+bool LinuxCardPort::soundLevel(int& levelDb) const {
+    if (!player_ || !sounding_ || receiverVolume_) return false;
+    levelDb = player_->gain().level();
     return true;
 }
 

@@ -60,6 +60,9 @@ public:
     // The program itself makes the card's sound (an SDR, the simulated card
     // with sound, a USB receiver whose capture it plays).
     bool playsSound() const { return sounding_; }
+    // The level of the sound the program plays, in dB; false where the
+    // volume pulses go to the card or the receiver's own volume control.
+    bool soundLevel(int& levelDb) const;
 
 private:
     bool openSdr(const SdrSettings& settings, bool named, std::string& whyNot);
@@ -74,6 +77,7 @@ private:
     std::unique_ptr<audio::AudioPlayer> player_;
     bool sounding_ = false;  // the output pulls from player_
     bool capturing_ = false;  // the capture pushes into player_
+    bool receiverVolume_ = false;  // the receiver steps a volume of its own
     std::unique_ptr<Port> card_;
     std::string description_;
 };
