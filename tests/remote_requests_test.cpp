@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "panel/buttons.h"
+#include "panel/media_keys.h"
 #include "panel_fixture.h"
 #include "render/indicators.h"
 #include "shell/panel_status.h"
@@ -128,6 +129,34 @@ TEST(RemoteRequests, MuteAsTheButtonDoesOnlyWhenItChanges) {
     setMuted(p.app, false);
     EXPECT_FALSE(p.card.muted());
     EXPECT_EQ(p.saved("AudioSettings", "MUTE"), "<none>");
+}
+
+TEST(MediaKeys, PlayPauseAndTracksAreMuteAndPresets) {
+    CardPanel p;
+    handleMediaKey(p.app, MediaKey::PlayPause);
+    EXPECT_TRUE(p.card.muted());
+    handleMediaKey(p.app, MediaKey::Pause);  // stays paused
+    EXPECT_TRUE(p.card.muted());
+    handleMediaKey(p.app, MediaKey::Play);
+    EXPECT_FALSE(p.card.muted());
+    handleMediaKey(p.app, MediaKey::Stop);
+    EXPECT_TRUE(p.card.muted());
+    handleMediaKey(p.app, MediaKey::VolumeMute);
+    EXPECT_FALSE(p.card.muted());
+    handleMediaKey(p.app, MediaKey::PreviousTrack);
+    EXPECT_EQ(p.s().presetIndex, 99);
+    handleMediaKey(p.app, MediaKey::NextTrack);
+    EXPECT_EQ(p.s().presetIndex, 1);
+    const int ups = p.card.volumeUpPulses();
+    handleMediaKey(p.app, MediaKey::VolumeUp);
+    EXPECT_EQ(p.card.volumeUpPulses(), ups + 1);
+
+    // While the panel morphs, a preset change waits; mute and volume do not.
+    p.s().morphState = 1;
+    handleMediaKey(p.app, MediaKey::NextTrack);
+    EXPECT_EQ(p.s().presetIndex, 1);
+    handleMediaKey(p.app, MediaKey::PlayPause);
+    EXPECT_TRUE(p.card.muted());
 }
 
 }  // namespace

@@ -48,6 +48,16 @@ assert s["preset"] == 3 and s["muted"] is False and s["signal"] is True, s
 assert s["style"] == "full" and s["card"] == "simulated card", s
 PY
 
+# The keyboard's media keys, where the panel has the focus.
+xdotool key --window "$id" XF86AudioPlay
+wait_until 5 field_is muted yes || fail "play/pause key: muted $(field muted)"
+xdotool key --window "$id" XF86AudioNext
+wait_until 5 field_is preset 4 || fail "next key: preset $(field preset)"
+xdotool key --window "$id" XF86AudioPrev XF86AudioPlay
+wait_until 5 field_is muted no || fail "play/pause key again: muted $(field muted)"
+field_is preset 3 || fail "previous key: preset $(field preset)"
+note "media keys: play/pause muted, next 4, previous 3, play/pause unmuted"
+
 # tune: onto the 25 kHz grid, inside the band only.
 "$REMOTE" tune 98.1 || fail "tune 98.1 exited $?"
 field_is frequency 98.100 || fail "tune 98.1: frequency $(field frequency)"

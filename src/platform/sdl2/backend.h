@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "panel/media_keys.h"
 #include "platform/platform.h"
 #include "platform/sdl2/remote_server.h"
 #include "platform/sdl2/status_board.h"
@@ -220,6 +221,8 @@ std::string settingsPath();
 
 // The core's virtual-key code for a key, 0 for keys the panel has no code for.
 unsigned virtualKeyFor(SDL_Scancode scancode, SDL_Keycode key);
+// The media key a key stands for (play, next, volume...); false for other keys.
+bool mediaKeyFor(SDL_Keycode key, MediaKey& media);
 
 }  // namespace sdl2
 }  // namespace orv

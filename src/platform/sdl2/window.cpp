@@ -523,9 +523,14 @@ void SdlWindow::dispatch(const SDL_Event& e) {
     case SDL_WINDOWEVENT:
         if (window_ && e.window.windowID == SDL_GetWindowID(window_)) dispatchWindowEvent(e.window);
         break;
-    case SDL_KEYDOWN:
-        if (unsigned code = virtualKeyFor(e.key.keysym.scancode, e.key.keysym.sym)) onKeyDown(*app, code);
+    case SDL_KEYDOWN: {
+        MediaKey media;
+        if (mediaKeyFor(e.key.keysym.sym, media))
+            handleMediaKey(*app, media);
+        else if (unsigned code = virtualKeyFor(e.key.keysym.scancode, e.key.keysym.sym))
+            onKeyDown(*app, code);
         break;
+    }
     case SDL_KEYUP: onKeyUp(*app); break;
     case SDL_MOUSEMOTION: {
         const bool onlyLeft = e.motion.state == SDL_BUTTON_LMASK && !(SDL_GetModState() & (KMOD_SHIFT | KMOD_CTRL));
