@@ -80,6 +80,22 @@ TEST(PanelStatusText, BroadcastTextCannotBreakTheLinesOrTheJson) {
     EXPECT_EQ(jsonString("\xF0\x9F\x93\xBB"), "\"\xF0\x9F\x93\xBB\"");                  // a radio
 }
 
+TEST(PanelStatusText, StationNewsOncePerChange) {
+    StationInfo was, now;
+    EXPECT_TRUE(stationNews(was, now).empty());
+    now.name = "RADIO 1";
+    now.pi = 0x1234;
+    EXPECT_EQ(stationNews(was, now), std::vector<std::string>{"station: RADIO 1"});
+    was = now;
+    EXPECT_TRUE(stationNews(was, now).empty());  // the same again says nothing
+    now.text = "Now:\nthe news";
+    EXPECT_EQ(stationNews(was, now), std::vector<std::string>{"text: Now: the news"});
+    was = now;
+    now = StationInfo{};  // retuned: gone, and nothing to say about it
+    EXPECT_TRUE(stationNews(was, now).empty());
+    EXPECT_EQ(stationNews(now, was).size(), 2u);  // back: both again
+}
+
 TEST(RemoteRequests, TheBandIsCheckedAsGivenAndTheTuningLandsOnTheGrid) {
     CardPanel p;
     EXPECT_FALSE(tuneToFrequency(p.app, 86.9));

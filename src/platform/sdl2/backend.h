@@ -182,6 +182,7 @@ private:
     uint32_t sessionEndEvent_ = 0;
     remote::Server remote_;
     StatusBoard board_;
+    StationInfo lastStation_;  // what the output last said about the station
     std::atomic<int> remoteInFlight_{0};
     bool noDisplay_ = false;
     bool windowless_ = false;

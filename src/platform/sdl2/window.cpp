@@ -482,6 +482,9 @@ void SdlWindow::publishStatus() {
     if (!app) return;
     PanelStatus status = panelStatus(*app);
     if (addCardStatus) addCardStatus(status);
+    for (const std::string& line : stationNews(lastStation_, status.station))
+        std::fprintf(stderr, "orvanta: %s\n", line.c_str());
+    lastStation_ = status.station;
     board_.publish(status);
 }
 
