@@ -50,7 +50,7 @@ file(RELATIVE_PATH ORVANTA_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_IN
 
 set(ORVANTA_SDL2_SOURCES
   src/platform/sdl2/display.cpp src/platform/sdl2/keys.cpp src/platform/sdl2/system.cpp
-  src/platform/sdl2/window.cpp src/platform/sdl2/sdl_audio.cpp)
+  src/platform/sdl2/window.cpp src/platform/sdl2/sdl_audio.cpp src/platform/sdl2/status_board.cpp)
 add_library(orvanta_sdl2 STATIC ${ORVANTA_SDL2_SOURCES} ${ORVANTA_ICON_SOURCE})
 find_package(X11 QUIET)
 target_link_libraries(orvanta_sdl2 PUBLIC orvanta_core orvanta_audio orvanta_remote_protocol orvanta_posix SDL2::SDL2)

@@ -103,4 +103,6 @@ target_link_options(trivial_window PRIVATE -static -static-libgcc -static-libstd
 # Test helper of the end-to-end suite: interrupts a drag as the system does.
 add_executable(take_capture tests/e2e_helper/take_capture.cpp)
 target_link_options(take_capture PRIVATE -static -static-libgcc -static-libstdc++)
+add_executable(media_key tests/e2e_helper/media_key.cpp)
+target_link_options(media_key PRIVATE -static -static-libgcc -static-libstdc++)
 

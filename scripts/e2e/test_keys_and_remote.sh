@@ -3,7 +3,9 @@
 # step up, M mutes (control byte 25), a click on preset key 5 selects it and
 # saves "STATION", the remote-control messages (sent by orvanta_remote.exe)
 # unmute, select a preset and pulse the volume, and Q with "Quit" = 0 saves
-# the position and ends the program.
+# the position and ends the program. orvanta_remote status prints what the
+# panel shows; the keyboard's media keys (WM_APPCOMMAND) play, pause, step
+# through the presets and pulse the volume.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -41,8 +43,38 @@ note "preset key 5: $(last_transfer), STATION=$(setting STATION)"
 
 [ -x "$ORVANTA_BUILD/orvanta_remote.exe" ] || fail "orvanta_remote.exe is missing"
 status=$("$WINE_LOADER" "$ORVANTA_BUILD/orvanta_remote.exe" status 2>>"$TEST_DIR/wine.log" | tr -d '\r')
-[ "$status" = "card: the simulated card" ] || fail "orvanta_remote status printed '$status'"
-note "remote status: $status"
+expected=$(printf 'frequency: 89.000\npreset: 5\nmuted: yes\nsignal: no\nstyle: full\ncard: the simulated card')
+[ "$status" = "$expected" ] || fail "orvanta_remote status printed '$status'"
+note "remote status: $(echo "$status" | tr '\n' ' ')"
+
+media() {
+  local answer
+  answer=$("$WINE_LOADER" "$ORVANTA_BUILD/media_key.exe" "$1" 2>>"$TEST_DIR/wine.log" | tr -d '\r')
+  [ "$answer" = taken ] || fail "media key $1: the panel answered '$answer'"
+}
+# The keys as the keyboard sends them (Wine makes WM_APPCOMMAND of them in
+# the system's default processing), then the commands no keyboard here has.
+xdotool windowfocus --sync "$id" 2>/dev/null || true
+xdotool key XF86AudioPlay
+wait_until 10 transfer_is "T 3988 85" || fail "play/pause key: last transfer '$(last_transfer)', expected sound on"
+xdotool key XF86AudioNext
+wait_until 10 setting_is STATION 6 || fail "next key: STATION is '$(setting STATION)', expected 6"
+xdotool key XF86AudioPrev
+wait_until 10 setting_is STATION 5 || fail "previous key: STATION is '$(setting STATION)', expected 5"
+ups=$(writes "W 88")
+xdotool key XF86AudioRaiseVolume
+wait_until 10 volume_pulsed "$ups" || fail "volume-up key: no pulse of the volume-up line"
+media pause
+wait_until 10 transfer_is "T 3988 25" || fail "pause command: last transfer '$(last_transfer)', expected muted"
+wait_until 5 setting_is MUTE 1 || fail "pause command: MUTE is '$(setting MUTE)'"
+media pause  # paused already: nothing changes
+media play
+wait_until 10 transfer_is "T 3988 85" || fail "play command: last transfer '$(last_transfer)', expected sound on"
+media stop
+wait_until 10 transfer_is "T 3988 25" || fail "stop command: last transfer '$(last_transfer)', expected muted"
+status=$("$WINE_LOADER" "$ORVANTA_BUILD/orvanta_remote.exe" status 2>>"$TEST_DIR/wine.log" | tr -d '\r' | tr '\n' ' ')
+case $status in *"preset: 5 muted: yes"*) ;; *) fail "after the media keys status says '$status'" ;; esac
+note "media keys: play/pause unmuted, next 6, previous 5, volume up pulsed; pause muted (MUTE=1), play, stop"
 remote mute off || fail "orvanta_remote mute off failed"
 wait_until 10 transfer_is "T 3988 85" || fail "remote mute off: last transfer '$(last_transfer)'"
 transfers=$(tr -d '\r' < "$TRACE" | grep -c '^T ')

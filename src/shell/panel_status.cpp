@@ -80,7 +80,7 @@ PanelStatus panelStatus(const App& app) {
     status.frequencyKHz = shownKiloHertz(tuned);
     status.preset = s.presetIndex;
     if (s.presetIndex >= 1 && s.presetIndex <= presetCount) {
-        const float stored = s.presetTable[s.presetIndex];
+        const float stored = s.presetTable[s.presetIndex - 1];
         status.presetTuned = stored > 0.0f && double(stored) < frequencyDigitsLimit &&
                              shownKiloHertz(frequencyDigits(stored)) == status.frequencyKHz;
     }
@@ -123,13 +123,28 @@ std::vector<StatusField> statusFields(const PanelStatus& st) {
     return fields;
 }
 
+namespace {
+// The text on one line: line ends become spaces.
+std::string oneLine(const std::string& text) {
+    std::string out;
+    for (char c : text) out += (c == '\n' || c == '\r') ? ' ' : c;
+    return out;
+}
+}  // namespace
+
+std::vector<std::string> stationNews(const StationInfo& was, const StationInfo& now) {
+    std::vector<std::string> news;
+    if (!now.name.empty() && now.name != was.name) news.push_back("station: " + oneLine(now.name));
+    if (!now.text.empty() && now.text != was.text) news.push_back("text: " + oneLine(now.text));
+    return news;
+}
+
 std::string statusLines(const PanelStatus& status) {
     std::string out;
     for (const StatusField& f : statusFields(status)) {
         out += f.key;
         out += ": ";
-        // A value never breaks its line.
-        for (char c : f.value) out += (c == '\n' || c == '\r') ? ' ' : c;
+        out += oneLine(f.value);  // a value never breaks its line
         out += '\n';
     }
     return out;

@@ -64,6 +64,12 @@ std::vector<StatusField> statusFields(const PanelStatus& status);
 std::string statusLines(const PanelStatus& status);
 // One JSON object on one line, ended by "\n": numbers as numbers, yes/no as true/false.
 std::string statusJson(const PanelStatus& status);
+// What is new about the station since was, for the program's output: a
+// "station: NAME" line when a name arrived or changed, a "text: TEXT" line
+// when a radio text did (line ends in them become spaces). Nothing for what
+// went away or stayed.
+std::vector<std::string> stationNews(const StationInfo& was, const StationInfo& now);
+
 // s as a JSON string literal, quotes included; control characters escaped,
 // invalid UTF-8 replaced by U+FFFD.
 std::string jsonString(const std::string& s);

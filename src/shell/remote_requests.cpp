@@ -12,23 +12,28 @@ namespace orv {
 
 namespace {
 constexpr double gridMHz = 0.025;
-// Band edges given in MHz are compared with this much room for the float they are stored in.
-constexpr double edgeSlackMHz = 1e-4;
+// The band edges are whole kHz; this is room for the double arithmetic only.
+constexpr double edgeSlackMHz = 1e-9;
 }  // namespace
 
-bool insideBand(const ReceiverState& s, double mhz) {
-    return std::isfinite(mhz) && mhz >= double(s.minFrequency) - edgeSlackMHz &&
+bool insideBand(double lowestMHz, double mhz) {
+    // The lower edge is stored as a float: it counts as the kHz it stands for.
+    return std::isfinite(mhz) && mhz >= roundToKiloHertz(lowestMHz) - edgeSlackMHz &&
            mhz <= double(upperBandEdge) + edgeSlackMHz;
+}
+
+double onTuningGrid(double lowestMHz, double mhz) {
+    double onGrid = roundToKiloHertz(std::round(mhz / gridMHz) * gridMHz);
+    // Rounding must not leave the band the check accepted.
+    if (onGrid < roundToKiloHertz(lowestMHz) - edgeSlackMHz) onGrid = roundToKiloHertz(onGrid + gridMHz);
+    if (onGrid > upperBandEdge + edgeSlackMHz) onGrid = roundToKiloHertz(onGrid - gridMHz);
+    return onGrid;
 }
 
 bool tuneToFrequency(App& app, double mhz) {
     ReceiverState& s = app.state;
-    if (!insideBand(s, mhz)) return false;
-    double onGrid = roundToKiloHertz(std::round(mhz / gridMHz) * gridMHz);
-    // Rounding must not leave the band the check just accepted.
-    if (onGrid < s.minFrequency) onGrid += gridMHz;
-    if (onGrid > upperBandEdge) onGrid -= gridMHz;
-    s.frequency = float(roundToKiloHertz(onGrid));
+    if (!insideBand(s.minFrequency, mhz)) return false;
+    s.frequency = float(onTuningGrid(s.minFrequency, mhz));
     retuneAndRedraw(app);
     return true;
 }

@@ -8,8 +8,11 @@
 
 namespace orv {
 
-// True when mhz lies inside the band the tuning keys cover (checked as given, before rounding).
-bool insideBand(const ReceiverState& s, double mhz);
+// True when mhz lies inside the band the tuning keys cover, lowestMHz up to
+// 108.0 (checked as given, before rounding).
+bool insideBand(double lowestMHz, double mhz);
+// mhz on the 25 kHz grid, kept inside the band from lowestMHz up.
+double onTuningGrid(double lowestMHz, double mhz);
 // Tunes to mhz on the 25 kHz grid, as the tuning keys do. False (nothing
 // happens) when mhz is outside the band or no number.
 bool tuneToFrequency(App& app, double mhz);

@@ -51,6 +51,61 @@ TEST(RemoteProtocol, ParsesExactlyTheThreeCommands) {
     }
 }
 
+TEST(RemoteProtocol, TuneTakesMegahertzExactlyAsWritten) {
+    const LineCase cases[] = {
+        {"tune 98.1", true, Kind::Tune, 98100000},
+        {"tune 108", true, Kind::Tune, 108000000},
+        {"tune 86.9", true, Kind::Tune, 86900000},    // outside the band: the panel says so, not the parser
+        {"tune 108.000001", true, Kind::Tune, 108000001},  // just above the band must stay above it
+        {"tune 87.4999999", false, Kind::Tune, 0},    // finer than 1 Hz
+        {"tune 4294.967295", true, Kind::Tune, 4294967295u},
+        {"tune 4294.967296", false, Kind::Tune, 0},   // would wrap
+        {"tune 99999", false, Kind::Tune, 0},
+        {"tune 98.", false, Kind::Tune, 0},
+        {"tune .5", false, Kind::Tune, 0},
+        {"tune -98.1", false, Kind::Tune, 0},
+        {"tune 9e1", false, Kind::Tune, 0},
+        {"tune 98,1", false, Kind::Tune, 0},
+        {"tune 98.1.1", false, Kind::Tune, 0},
+        {"tune", false, Kind::Tune, 0},
+        {"seek up", true, Kind::Seek, 0},
+        {"seek down", true, Kind::Seek, 1},
+        {"seek left", false, Kind::Seek, 0},
+        {"preset next", true, Kind::PresetStep, 0},
+        {"preset prev", true, Kind::PresetStep, 1},
+        {"preset 3", false, Kind::PresetStep, 0},
+        {"status", true, Kind::AskStatus, 0},
+        {"status json", true, Kind::AskStatus, 1},
+        {"status --json", false, Kind::AskStatus, 0},
+    };
+    for (const LineCase& c : cases) {
+        Command command;
+        ASSERT_EQ(parseLine(c.line, command), c.valid) << '"' << c.line << '"';
+        if (!c.valid) continue;
+        EXPECT_EQ(command.kind, c.kind) << c.line;
+        EXPECT_EQ(command.value, c.value) << c.line;
+    }
+    Command command;
+    EXPECT_FALSE(parseLine("togglemute", command));  // the desktop's own commands have no line
+}
+
+TEST(RemoteProtocol, NewVerbsOnTheCommandLine) {
+    std::string line;
+    EXPECT_TRUE(lineFor("tune", "98.1", line));
+    EXPECT_EQ(line, "tune 98.1\n");
+    EXPECT_FALSE(lineFor("tune", "98.1x", line));
+    EXPECT_FALSE(lineFor("tune", nullptr, line));
+    EXPECT_TRUE(lineFor("status", nullptr, line));
+    EXPECT_EQ(line, "status\n");
+    EXPECT_TRUE(lineFor("status", "--json", line));
+    EXPECT_EQ(line, "status json\n");
+    EXPECT_FALSE(lineFor("status", "json", line));
+    EXPECT_TRUE(lineFor("preset", "prev", line));
+    EXPECT_EQ(line, "preset prev\n");
+    EXPECT_TRUE(lineFor("seek", "down", line));
+    EXPECT_FALSE(lineFor("seek", nullptr, line));
+}
+
 TEST(RemoteProtocol, LinesLongerThanTheLimitAreNoCommands) {
     Command command;
     std::string padded = "station 7";

@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -29,7 +30,7 @@ public:
             std::lock_guard<std::mutex> lock(mutex_);
             got_.push_back(c);
             changed_.notify_all();
-            return true;
+            return c.kind == Kind::AskStatus ? std::string("frequency: 98.100\n") : std::string();
         };
     }
     // Waits until n commands came (at most 3 s); returns what came.
@@ -84,6 +85,36 @@ protected:
     Inbox inbox;
     Server server;
 };
+
+// Reads what the server writes back until it closes the connection (at most 3 s).
+std::string readAnswer(int fd) {
+    timeval limit{3, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::string got;
+    char buffer[256];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) got.append(buffer, size_t(n));
+    return got;
+}
+
+TEST_F(RemoteServer, AnswersQuestionsAndStaysQuietOtherwise) {
+    ASSERT_TRUE(server.start(path, inbox.deliver()));
+    int fd = connectTo(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(sendAll(fd, "mute on\nstatus\nstatus\n"));
+    shutdown(fd, SHUT_WR);
+    EXPECT_EQ(readAnswer(fd), "frequency: 98.100\nfrequency: 98.100\n");
+    close(fd);
+
+    // A client that asks and hangs up at once costs the server nothing (no SIGPIPE).
+    for (int i = 0; i < 20; ++i) sendAndClose(path, "status\nstatus\nstatus\n");
+    fd = connectTo(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(sendAll(fd, "status json\n"));
+    shutdown(fd, SHUT_WR);
+    EXPECT_EQ(readAnswer(fd), "frequency: 98.100\n");
+    close(fd);
+}
 
 TEST_F(RemoteServer, DeliversEveryCommandOfAClientInOrder) {
     ASSERT_TRUE(server.start(path, inbox.deliver()));

@@ -29,15 +29,21 @@ std::vector<ManPage> linuxManPages(const std::string& dataDir) {
 
     ManPage remote;
     remote.name = "orvanta-remote";
-    remote.summary = "send a command to the running Orvanta panel";
+    remote.summary = "send a command to the running Orvanta panel, or ask what it does";
     remote.synopsis = {{"orvanta-remote", "station", "<N>"},
                        {"orvanta-remote", "volume", "up|down"},
-                       {"orvanta-remote", "mute", "on|off"}};
+                       {"orvanta-remote", "mute", "on|off"},
+                       {"orvanta-remote", "tune", "<MHZ>"},
+                       {"orvanta-remote", "seek", "up|down"},
+                       {"orvanta-remote", "preset", "next|prev"},
+                       {"orvanta-remote", "status", "[--json]"},
+                       {"orvanta-remote", "show"},
+                       {"orvanta-remote", "quit"}};
     remote.description = "remote";
     remote.exitStatus = {
         {"0", "The command was sent."},
         {"1", "No panel is running: \"Orvanta is not running\"."},
-        {"2", "The command was not understood; the usage is shown."},
+        {"2", "The command was not understood (the usage is shown), or tune named a frequency outside the band."},
     };
     remote.environment = {
         {"XDG_RUNTIME_DIR", "The folder of the panel's socket; /tmp/orvanta-UID when unset."},

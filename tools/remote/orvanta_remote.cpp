@@ -4,7 +4,7 @@
 //   orvanta_remote station N     select preset N (1..99)
 //   orvanta_remote volume up|down
 //   orvanta_remote mute on|off
-//   orvanta_remote status          which card the panel drives
+//   orvanta_remote status          frequency, preset, muted, signal, style and card
 #include <windows.h>
 
 #include <cstdio>
@@ -43,20 +43,65 @@ bool commandFor(const char* verb, const char* value, const char** message, WPARA
 
 }  // namespace
 
-// Asks the panel which card it drives ("TQ_CARD") and prints it.
+// One answer of the panel to a registered question; false when it did not answer.
+bool ask(HWND panel, const char* name, WPARAM question, DWORD_PTR* answer) {
+    UINT message = RegisterWindowMessageA(name);
+    return message != 0 && SendMessageTimeoutA(panel, message, question, 0, SMTO_ABORTIFHUNG, 5000, answer);
+}
+
+// Writes n in decimal at out, with its terminating zero; returns where the zero is.
+char* decimal(char* out, DWORD_PTR n) {
+    char digits[24];
+    int count = 0;
+    do digits[count++] = char('0' + n % 10); while ((n /= 10) != 0);
+    while (count > 0) *out++ = digits[--count];
+    *out = '\0';
+    return out;
+}
+
+void printLine(const char* key, const char* value) {
+    std::fputs(key, stdout);
+    std::fputs(": ", stdout);
+    std::fputs(value, stdout);
+    std::fputs("\n", stdout);
+}
+
+// Asks the panel its status ("TQ_STATUS", one number per question) and
+// which card it drives ("TQ_CARD"), and prints them as key: value lines.
 int printStatus(HWND panel) {
     static const char* const kinds[] = {"no card open", "the simulated card",
                                         "the card's port, directly",
                                         "the card's port, through the port driver library"};
+    static const char* const styles[] = {"full", "compact", "mini"};
+    enum { frequency, preset, muted, signal, style, questions };
+    DWORD_PTR answers[questions] = {};
+    for (int q = 0; q < questions; ++q) {
+        if (!ask(panel, "TQ_STATUS", WPARAM(q), &answers[q])) {
+            // A panel from before the status question still says which card it drives.
+            if (q == 0) break;
+            std::fputs("orvanta_remote: the panel did not answer\n", stderr);
+            return 1;
+        }
+    }
     DWORD_PTR kind = 0;
-    UINT message = RegisterWindowMessageA("TQ_CARD");
-    if (message == 0 || !SendMessageTimeoutA(panel, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &kind)) {
+    if (!ask(panel, "TQ_CARD", 0, &kind)) {
         std::fputs("orvanta_remote: the panel did not answer\n", stderr);
         return 1;
     }
-    std::fputs("card: ", stdout);
-    std::fputs(kind < sizeof kinds / sizeof *kinds ? kinds[kind] : "unknown", stdout);
-    std::fputs("\n", stdout);
+    if (answers[frequency] != 0) {
+        char text[32];
+        char* end = decimal(text, answers[frequency] / 1000);
+        *end++ = '.';
+        for (int digit = 100; digit > 0; digit /= 10) *end++ = char('0' + answers[frequency] / digit % 10);
+        *end = '\0';
+        printLine("frequency", text);
+        decimal(text, answers[preset]);
+        printLine("preset", text);
+        printLine("muted", answers[muted] ? "yes" : "no");
+        printLine("signal", answers[signal] ? "yes" : "no");
+        printLine("style", answers[style] < 3 ? styles[answers[style]] : "full");
+    }
+    printLine("card", kind < sizeof kinds / sizeof *kinds ? kinds[kind] : "unknown");
     return 0;
 }
 

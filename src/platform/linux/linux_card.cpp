@@ -194,6 +194,7 @@ bool LinuxCardPort::openRadio(const RadioSettings& settings, std::string& whyNot
         if (startSound()) {
             if (system_.capture->start(capture, *player_, why)) {
                 capturing_ = true;
+                receiverVolume_ = radio->hasVolume();
                 auto card = std::make_unique<CapturedRadio>(std::move(radio), *player_, profile_);
                 const StationRds* rds = card.get();
                 useCard(std::move(card), rds);
@@ -208,6 +209,12 @@ bool LinuxCardPort::openRadio(const RadioSettings& settings, std::string& whyNot
     }
     const StationRds* rds = radio.get();
     useCard(std::move(radio), rds);
+    return true;
+}
+
+bool LinuxCardPort::soundLevel(int& levelDb) const {
+    if (!player_ || !sounding_ || receiverVolume_) return false;
+    levelDb = player_->gain().level();
     return true;
 }
 

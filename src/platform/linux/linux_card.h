@@ -62,6 +62,9 @@ public:
     // The program itself makes the card's sound (an SDR, the simulated card
     // with sound, a USB receiver whose capture it plays).
     bool playsSound() const { return sounding_; }
+    // The level of the sound the program plays, in dB; false where the
+    // volume pulses go to the card or the receiver's own volume control.
+    bool soundLevel(int& levelDb) const;
     // What the tuned station sends about itself over RDS, as the card in use
     // receives it; empty when nothing is known, and from the moment of a
     // tuning until the new station's RDS comes in. Any thread.
@@ -82,6 +85,7 @@ private:
     std::unique_ptr<audio::AudioPlayer> player_;
     bool sounding_ = false;  // the output pulls from player_
     bool capturing_ = false;  // the capture pushes into player_
+    bool receiverVolume_ = false;  // the receiver steps a volume of its own
     std::unique_ptr<Port> card_;
     std::string description_;
     mutable std::mutex stationMutex_;

@@ -5,12 +5,15 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "panel/media_keys.h"
 #include "platform/platform.h"
 #include "platform/sdl2/remote_server.h"
+#include "platform/sdl2/status_board.h"
 #include "settings/profile_store.h"
 
 namespace orv {
@@ -131,6 +134,18 @@ public:
     // The program was asked to end: remote "quit" or the end of the session.
     bool endRequested() const { return endRequested_; }
 
+    // What the back end adds to the core's status (card, level, station);
+    // runs on the main thread.
+    std::function<void(PanelStatus&)> addCardStatus;
+    // The status other programs are told, kept current by the main thread.
+    StatusBoard& board() { return board_; }
+    // Any thread: hands a command to the main thread, which does it as the
+    // remote's command; false when too many wait already.
+    bool deliver(const remote::Command& command);
+    // The remote's answer to a command, on the thread that asked: the
+    // status, or whether a tune was taken; the command itself goes on to the main thread.
+    std::string answerRemote(const remote::Command& command);
+
 private:
     bool startVideo(std::string& whyNot);
     struct Timer {
@@ -141,6 +156,10 @@ private:
     void dispatchWindowEvent(const SDL_WindowEvent& e);
     void dispatchRemote(const SDL_UserEvent& e);
     void playWindowless(remote::Kind kind, uint32_t value);
+    void doRemote(remote::Kind kind, uint32_t value);
+    void setLevel(int levelDb);
+    void restoreAndRaise();
+    void publishStatus();
     bool fireDueTimer();
     int msUntilNextTimer();
     void followDrag();
@@ -162,6 +181,8 @@ private:
     uint32_t remoteEvent_ = 0;
     uint32_t sessionEndEvent_ = 0;
     remote::Server remote_;
+    StatusBoard board_;
+    StationInfo lastStation_;  // what the output last said about the station
     std::atomic<int> remoteInFlight_{0};
     bool noDisplay_ = false;
     bool windowless_ = false;
@@ -201,6 +222,8 @@ std::string settingsPath();
 
 // The core's virtual-key code for a key, 0 for keys the panel has no code for.
 unsigned virtualKeyFor(SDL_Scancode scancode, SDL_Keycode key);
+// The media key a key stands for (play, next, volume...); false for other keys.
+bool mediaKeyFor(SDL_Keycode key, MediaKey& media);
 
 }  // namespace sdl2
 }  // namespace orv

@@ -3,6 +3,7 @@
 #include "platform/sdl2/backend.h"
 
 #include "panel/keyboard.h"
+#include "panel/media_keys.h"
 
 namespace orv::sdl2 {
 
@@ -36,6 +37,18 @@ constexpr KeycodeKey namedKeys[] = {
 
 constexpr unsigned firstLetterCode = 0x41;  // 'A'
 
+struct MediaKeycode {
+    SDL_Keycode key;
+    MediaKey media;
+};
+
+constexpr MediaKeycode mediaKeys[] = {
+    {SDLK_AUDIOPLAY, MediaKey::PlayPause},  {SDLK_AUDIOSTOP, MediaKey::Stop},
+    {SDLK_AUDIONEXT, MediaKey::NextTrack},  {SDLK_AUDIOPREV, MediaKey::PreviousTrack},
+    {SDLK_VOLUMEUP, MediaKey::VolumeUp},    {SDLK_VOLUMEDOWN, MediaKey::VolumeDown},
+    {SDLK_AUDIOMUTE, MediaKey::VolumeMute}, {SDLK_MUTE, MediaKey::VolumeMute},
+};
+
 }  // namespace
 
 unsigned virtualKeyFor(SDL_Scancode scancode, SDL_Keycode key) {
@@ -46,6 +59,15 @@ unsigned virtualKeyFor(SDL_Scancode scancode, SDL_Keycode key) {
     if (key >= SDLK_0 && key <= SDLK_9) return vk::digit0 + unsigned(key - SDLK_0);
     if (key >= SDLK_a && key <= SDLK_z) return firstLetterCode + unsigned(key - SDLK_a);
     return 0;
+}
+
+bool mediaKeyFor(SDL_Keycode key, MediaKey& media) {
+    for (const MediaKeycode& k : mediaKeys) {
+        if (k.key != key) continue;
+        media = k.media;
+        return true;
+    }
+    return false;
 }
 
 }  // namespace orv::sdl2

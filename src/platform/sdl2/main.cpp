@@ -50,6 +50,10 @@ int main(int, char**) {
     system.territory = orv::linuxcard::environmentTerritory();
     AnnouncedCard card(profile, std::move(system));
     orv::Platform platform{card, clock, profile, files, display, window, dialogs};
+    window.addCardStatus = [&card](orv::PanelStatus& status) {
+        status.card = card.description();
+        status.levelKnown = card.soundLevel(status.levelDb);
+    };
     auto app = std::make_unique<orv::App>(platform);
     window.app = app.get();
     int exitCode = orv::runPanel(*app, 1);

@@ -26,6 +26,11 @@ constexpr Word words[] = {
     {"volume", "down", Kind::SetVolume, 1},
     {"mute", "on", Kind::Mute, 1},
     {"mute", "off", Kind::Mute, 0},
+    {"seek", "up", Kind::Seek, 0},
+    {"seek", "down", Kind::Seek, 1},
+    {"preset", "next", Kind::PresetStep, 0},
+    {"preset", "prev", Kind::PresetStep, 1},
+    {"status", "json", Kind::AskStatus, 1},
 };
 
 // Verbs that stand alone.
@@ -33,9 +38,12 @@ struct Single {
     const char* verb;
     Kind kind;
 };
-constexpr Single singles[] = {{"show", Kind::Show}, {"quit", Kind::Quit}};
+constexpr Single singles[] = {{"show", Kind::Show}, {"quit", Kind::Quit}, {"status", Kind::AskStatus}};
 
-const char* const names[kindCount] = {"TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE", "", ""};
+const char* const names[kindCount] = {"TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE", "", "", "", "", "", "", "", ""};
+constexpr size_t longestMegahertz = 4;  // "4294"
+constexpr size_t mostDecimals = 6;      // down to 1 Hz
+constexpr uint64_t hertzPerMegahertz = 1000000;
 
 bool parseStationNumber(const std::string& digits, uint32_t& out) {
     if (digits.empty() || digits.size() > longestNumber) return false;
@@ -50,6 +58,29 @@ bool parseStationNumber(const std::string& digits, uint32_t& out) {
 }
 
 }  // namespace
+
+bool parseMegahertz(const std::string& text, uint32_t& hertz) {
+    const size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string decimals = point == std::string::npos ? "" : text.substr(point + 1);
+    if (whole.empty() || whole.size() > longestMegahertz || decimals.size() > mostDecimals) return false;
+    if (point != std::string::npos && decimals.empty()) return false;
+    uint64_t value = 0;
+    for (char c : whole) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + uint64_t(c - '0');
+    }
+    value *= hertzPerMegahertz;
+    uint64_t scale = hertzPerMegahertz;
+    for (char c : decimals) {
+        if (c < '0' || c > '9') return false;
+        scale /= 10;
+        value += uint64_t(c - '0') * scale;
+    }
+    if (value > UINT32_MAX) return false;
+    hertz = uint32_t(value);
+    return true;
+}
 
 const char* messageName(Kind kind) { return names[int(kind)]; }
 
@@ -70,6 +101,12 @@ bool parseLine(const std::string& raw, Command& out) {
         uint32_t n = 0;
         if (!parseStationNumber(value, n)) return false;
         out = Command{Kind::SetStation, n};
+        return true;
+    }
+    if (verb == "tune") {
+        uint32_t hertz = 0;
+        if (!parseMegahertz(value, hertz)) return false;
+        out = Command{Kind::Tune, hertz};
         return true;
     }
     for (const Word& w : words) {
@@ -99,7 +136,18 @@ bool lineFor(const char* verb, const char* value, std::string& line) {
         line = "station " + std::to_string(n) + "\n";
         return true;
     }
+    if (std::strcmp(verb, "tune") == 0) {
+        uint32_t hertz = 0;
+        if (!parseMegahertz(value, hertz)) return false;
+        line = std::string("tune ") + value + "\n";
+        return true;
+    }
+    if (std::strcmp(verb, "status") == 0 && std::strcmp(value, "--json") == 0) {
+        line = "status json\n";
+        return true;
+    }
     for (const Word& w : words) {
+        if (w.kind == Kind::AskStatus) continue;  // written "--json" on the command line
         if (std::strcmp(verb, w.verb) == 0 && std::strcmp(value, w.value) == 0) {
             line = std::string(verb) + " " + value + "\n";
             return true;

@@ -1,9 +1,12 @@
 // The text protocol of the local remote-control socket: one command per line,
 // "station N", "volume up|down" or "mute on|off", each standing for one of the
 // panel's three remote-control messages and its wParam, and the program's own
-// "show" (the panel back after it closed and the radio played on) and "quit"
-// (ends the program, as the end of the session does). Shared by the panel
-// and orvanta-remote; no SDL in here.
+// "show" (the panel back after it closed and the radio played on), "quit"
+// (ends the program, as the end of the session does), "tune MHZ",
+// "seek up|down", "preset next|prev", and "status" or "status json" (the
+// panel answers with its status). "tune" is answered "ok" or "error: ...";
+// the other commands get no answer. Shared by the panel and orvanta-remote;
+// no SDL in here.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +15,27 @@
 
 namespace orv::remote {
 
-// The three messages, in the order the panel registers them, then the program's own two.
-enum class Kind { SetStation = 0, SetVolume = 1, Mute = 2, Show = 3, Quit = 4 };
-constexpr int kindCount = 5;
+// The three messages, in the order the panel registers them, then the
+// program's own. ToggleMute and SetLevel come from the desktop's player
+// controls only, never from a line.
+enum class Kind {
+    SetStation = 0,
+    SetVolume = 1,
+    Mute = 2,
+    Show = 3,
+    Quit = 4,
+    Tune = 5,        // value: the frequency in Hz, as asked (not yet on the grid)
+    Seek = 6,        // value: 0 up, 1 down
+    PresetStep = 7,  // value: 0 next, 1 previous
+    ToggleMute = 8,
+    SetLevel = 9,    // value: the wanted level in dB plus levelOffset
+    AskStatus = 10,     // value: 1 for JSON
+};
+constexpr int kindCount = 11;
+constexpr int levelOffset = 1000;
+
+// The answer to a tune the panel took.
+constexpr const char* answerOk = "ok\n";
 
 // "TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE"; "" for show and quit, which are no panel message.
 const char* messageName(Kind kind);
@@ -23,6 +44,10 @@ struct Command {
     Kind kind = Kind::SetStation;
     uint32_t value = 0;  // the message's wParam
 };
+
+// Parses "98.1", "98.125", "108": MHz with at most six decimals, in Hz.
+// False for anything else (signs, exponents, more digits, no digits, 4295 MHz and up).
+bool parseMegahertz(const std::string& text, uint32_t& hertz);
 
 // Longest line the panel reads, without its line end; longer lines are ignored.
 constexpr size_t lineMax = 64;
@@ -34,8 +59,9 @@ bool parseLine(const std::string& line, Command& out);
 
 // The line (with its "\n") for the command-line words verb and value, by the
 // rules of the Windows remote: station takes a number 0..65535, volume up or
-// down, mute on or off; show and quit take no value (null). False when they
-// are no command.
+// down, mute on or off; tune MHz, seek up or down, preset next or prev;
+// status takes no value or "--json"; show and quit take no value (null).
+// False when they are no command.
 bool lineFor(const char* verb, const char* value, std::string& line);
 
 // Where the panel listens: runtimeDir + "/orvanta.sock" when runtimeDir is an

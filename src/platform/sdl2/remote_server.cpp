@@ -46,13 +46,25 @@ unsigned long inodeOf(const std::string& path) {
     return (unsigned long)st.st_ino;
 }
 
+// Writes what fits of an answer at once: answers are short, and a client
+// that does not read them (or is gone) only loses its own answer.
+void answer(int fd, const std::string& text) {
+    size_t sent = 0;
+    while (sent < text.size()) {
+        const ssize_t n = send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        sent += size_t(n);
+    }
+}
+
 // The bytes a client sent: complete lines go to deliver, the rest waits.
 void takeBytes(Client& c, const char* data, size_t n, const Server::Deliver& deliver) {
     for (size_t i = 0; i < n; ++i) {
         const char ch = data[i];
         if (ch == '\n') {
             Command command;
-            if (!c.skipping && parseLine(c.line, command)) deliver(command);
+            if (!c.skipping && parseLine(c.line, command)) answer(c.fd, deliver(command));
             c.line.clear();
             c.skipping = false;
         } else if (!c.skipping) {

@@ -1,7 +1,9 @@
 // The panel's end of the remote-control socket: a thread that accepts local
 // clients, reads their lines and hands every well-formed command to a
-// callback. The thread never touches the panel; the callback passes the
-// command on to the main thread (an SDL event). Abusive clients (overlong
+// callback, and writes back what the callback answers (the status, or
+// whether a tune was taken). The thread never touches the panel; the
+// callback passes commands on to the main thread (an SDL event) and answers
+// questions from what the main thread published. Abusive clients (overlong
 // lines, garbage, silence, crowds) cost the panel nothing: lines longer than
 // remote::lineMax are skipped, silent clients are dropped after a while, and
 // beyond maxClients the client idle longest makes room for a new one.
@@ -18,8 +20,9 @@ namespace orv::remote {
 
 class Server {
 public:
-    // Runs on the server thread for each command; false when it was dropped.
-    using Deliver = std::function<bool(const Command&)>;
+    // Runs on the server thread for each command; returns the answer for
+    // the client ("" for none).
+    using Deliver = std::function<std::string(const Command&)>;
 
     static constexpr int maxClients = 16;
     static constexpr int idleLimitMs = 2000;

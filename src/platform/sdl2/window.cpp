@@ -19,6 +19,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "audio/gain.h"
+#include "shell/remote_requests.h"
 #include "shell/window_proc.h"
 #include "tuner/tuner.h"
 
@@ -33,6 +35,11 @@ const char windowTitle[] = "Orvanta";
 constexpr int createWidth = 540, createHeight = 330;
 constexpr uint32_t firstMessageId = 0xC000;  // where registered message identifiers start
 constexpr int remoteInFlightMax = 8;          // remote commands waiting for the main thread
+// A question waits at most this long for the commands asked before it (a
+// retune takes the card a few hundred milliseconds); with none pending it is answered at once.
+constexpr int statusWaitMs = 1500;
+constexpr double hertzPerMegahertz = 1e6;
+constexpr int statusRefreshMs = 250;          // the card's part of the status (station, level) is looked at this often
 constexpr int longestWaitMs = INT_MAX;
 constexpr unsigned sessionEndGraceSeconds = 3;  // then the process ends even if the panel is stuck in a box
 
@@ -355,25 +362,49 @@ void SdlWindow::afterModalBox() {
 
 // The remote thread hands its commands over as SDL events; at most a few
 // wait at a time, so a flood of clients cannot keep the panel busy.
+bool SdlWindow::deliver(const remote::Command& c) {
+    if (remoteInFlight_.fetch_add(1) >= remoteInFlightMax) {
+        --remoteInFlight_;
+        return false;
+    }
+    board_.commandSent();
+    SDL_Event e{};
+    e.type = remoteEvent_;
+    e.user.code = int(c.kind);
+    e.user.data1 = reinterpret_cast<void*>(uintptr_t(c.value));
+    if (SDL_PushEvent(&e) != 1) {
+        --remoteInFlight_;
+        board_.commandDropped();
+        return false;
+    }
+    return true;
+}
+
+std::string SdlWindow::answerRemote(const remote::Command& c) {
+    if (c.kind == remote::Kind::AskStatus) {
+        // Answered here, from what the main thread published after the commands before it.
+        board_.waitHandled(board_.lastSent(), statusWaitMs);
+        const PanelStatus status = board_.read();
+        return c.value ? statusJson(status) : statusLines(status);
+    }
+    if (c.kind == remote::Kind::Tune) {
+        const PanelStatus status = board_.read();
+        const double mhz = double(c.value) / hertzPerMegahertz;
+        if (!insideBand(status.lowestMHz, mhz)) {
+            char why[128];
+            std::snprintf(why, sizeof why, "error: %.6g MHz is outside the band, %.6g to %.6g MHz\n", mhz,
+                          status.lowestMHz, status.highestMHz);
+            return why;
+        }
+        return deliver(c) ? remote::answerOk : "error: the panel is busy\n";
+    }
+    deliver(c);
+    return "";
+}
+
 void SdlWindow::startRemote() {
     const std::string path = remote::chooseSocketPath(SDL_getenv("XDG_RUNTIME_DIR"), unsigned(getuid()), true);
-    const uint32_t type = remoteEvent_;
-    std::atomic<int>& inFlight = remoteInFlight_;
-    remote_.start(path, [type, &inFlight](const remote::Command& c) {
-        if (inFlight.fetch_add(1) >= remoteInFlightMax) {
-            --inFlight;
-            return false;
-        }
-        SDL_Event e{};
-        e.type = type;
-        e.user.code = int(c.kind);
-        e.user.data1 = reinterpret_cast<void*>(uintptr_t(c.value));
-        if (SDL_PushEvent(&e) != 1) {
-            --inFlight;
-            return false;
-        }
-        return true;
-    });
+    remote_.start(path, [this](const remote::Command& c) { return answerRemote(c); });
 }
 
 // The signal becomes an event for the main thread, which saves what closing
@@ -395,24 +426,66 @@ void SdlWindow::watchSessionEnd() {
 
 void SdlWindow::dispatchRemote(const SDL_UserEvent& e) {
     --remoteInFlight_;
-    if (!app || e.code < 0 || e.code >= remote::kindCount) return;
-    const remote::Kind kind = remote::Kind(e.code);
-    const uint32_t value = uint32_t(reinterpret_cast<uintptr_t>(e.data1));
-    if (kind == remote::Kind::Quit) {  // as the end of the session
+    if (app && e.code >= 0 && e.code < remote::kindCount)
+        doRemote(remote::Kind(e.code), uint32_t(reinterpret_cast<uintptr_t>(e.data1)));
+    publishStatus();
+    board_.commandHandled();
+}
+
+void SdlWindow::doRemote(remote::Kind kind, uint32_t value) {
+    using remote::Kind;
+    if (kind == Kind::Quit) {  // as the end of the session
         endRequested_ = true;
         onEndSession(*app);
         postQuit(0);
         return;
     }
-    if (kind == remote::Kind::Show) {
+    if (kind == Kind::Show) {
         if (windowless_) showRequested_ = true;
-        else if (window_) SDL_RaiseWindow(window_);
+        else restoreAndRaise();
         return;
     }
     if (windowless_) return playWindowless(kind, value);
-    auto it = messages_.find(remote::messageName(remote::Kind(e.code)));
-    if (it == messages_.end()) return;  // not registered (yet): no message of ours
-    onRegisteredMessage(*app, it->second, uint32_t(reinterpret_cast<uintptr_t>(e.data1)));
+    switch (kind) {
+    case Kind::Tune: tuneToFrequency(*app, double(value) / hertzPerMegahertz); return;
+    case Kind::Seek: seekFrom(*app, value == 0 ? +1 : -1); return;
+    case Kind::PresetStep: stepPreset(*app, value == 0 ? +1 : -1); return;
+    case Kind::ToggleMute: setMuted(*app, !(app->state.modeFlags & MF_MUTED)); return;
+    case Kind::SetLevel: setLevel(int(value) - remote::levelOffset); return;
+    default: break;
+    }
+    auto it = messages_.find(remote::messageName(kind));
+    if (it == messages_.end() || it->second == 0) return;  // not registered (yet): no message of ours
+    onRegisteredMessage(*app, it->second, value);
+}
+
+// The nearest 2 dB step to levelDb, reached by the volume pulses the panel's
+// own volume keys send; nothing where the card has no level of ours.
+void SdlWindow::setLevel(int levelDb) {
+    PanelStatus status = panelStatus(*app);
+    if (addCardStatus) addCardStatus(status);
+    if (!status.levelKnown) return;
+    const int wanted = audio::clampedLevel(levelDb);
+    for (long steps = std::lround(double(wanted - status.levelDb) / audio::levelStepDb); steps != 0;
+         steps += steps > 0 ? -1 : +1)
+        stepVolume(*app, steps > 0 ? volumeUp : volumeDown);
+}
+
+// A minimised panel comes back, and the panel comes to the front.
+void SdlWindow::restoreAndRaise() {
+    if (!window_) return;
+    if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window_);
+    SDL_RaiseWindow(window_);
+}
+
+void SdlWindow::publishStatus() {
+    if (!app) return;
+    PanelStatus status = panelStatus(*app);
+    if (addCardStatus) addCardStatus(status);
+    for (const std::string& line : stationNews(lastStation_, status.station))
+        std::fprintf(stderr, "orvanta: %s\n", line.c_str());
+    lastStation_ = status.station;
+    board_.publish(status);
 }
 
 // The window follows the drag; the core knows where the frame is.
@@ -453,9 +526,14 @@ void SdlWindow::dispatch(const SDL_Event& e) {
     case SDL_WINDOWEVENT:
         if (window_ && e.window.windowID == SDL_GetWindowID(window_)) dispatchWindowEvent(e.window);
         break;
-    case SDL_KEYDOWN:
-        if (unsigned code = virtualKeyFor(e.key.keysym.scancode, e.key.keysym.sym)) onKeyDown(*app, code);
+    case SDL_KEYDOWN: {
+        MediaKey media;
+        if (mediaKeyFor(e.key.keysym.sym, media))
+            handleMediaKey(*app, media);
+        else if (unsigned code = virtualKeyFor(e.key.keysym.scancode, e.key.keysym.sym))
+            onKeyDown(*app, code);
         break;
+    }
     case SDL_KEYUP: onKeyUp(*app); break;
     case SDL_MOUSEMOTION: {
         const bool onlyLeft = e.motion.state == SDL_BUTTON_LMASK && !(SDL_GetModState() & (KMOD_SHIFT | KMOD_CTRL));
@@ -503,6 +581,7 @@ int SdlWindow::runMessageLoop() {
     if (!app) return 0;
     if (!quitPosted_) startRemote();
     SDL_Event e;
+    publishStatus();
     while (!quitPosted_) {
         if (SDL_PollEvent(&e)) {
             dispatch(e);
@@ -510,8 +589,9 @@ int SdlWindow::runMessageLoop() {
             onPaintMessage(*app);
             paintPending_ = false;
         } else if (!fireDueTimer()) {
-            if (SDL_WaitEventTimeout(&e, msUntilNextTimer())) dispatch(e);
+            if (SDL_WaitEventTimeout(&e, std::min(msUntilNextTimer(), statusRefreshMs))) dispatch(e);
         }
+        publishStatus();
     }
     remote_.stop();
     return quitCode_;
@@ -522,13 +602,25 @@ int SdlWindow::runMessageLoop() {
 void SdlWindow::playWindowless(remote::Kind kind, uint32_t value) {
     ReceiverState& s = app->state;
     switch (kind) {
+    case remote::Kind::PresetStep: {
+        const int step = value == 0 ? +1 : -1;
+        return playWindowless(remote::Kind::SetStation, uint32_t((s.presetIndex - 1 + step + presetCount) % presetCount + 1));
+    }
     case remote::Kind::SetStation:
         if (value < 1 || value > uint32_t(presetCount)) return;
         s.presetIndex = int32_t(value);
         s.frequency = s.presetTable[value - 1];
         tuneFrequency(*app, s.frequency, s.modeFlags);
         break;
+    case remote::Kind::Tune: {
+        const double mhz = double(value) / hertzPerMegahertz;
+        if (!insideBand(s.minFrequency, mhz)) return;
+        s.frequency = float(onTuningGrid(s.minFrequency, mhz));
+        tuneFrequency(*app, s.frequency, s.modeFlags);
+        break;
+    }
     case remote::Kind::SetVolume: stepVolume(*app, value == 0 ? volumeUp : volumeDown); break;
+    case remote::Kind::ToggleMute: return playWindowless(remote::Kind::Mute, (s.modeFlags & MF_MUTED) ? 0 : 1);
     case remote::Kind::Mute:
         if (value)
             s.modeFlags |= MF_MUTED;
@@ -536,7 +628,8 @@ void SdlWindow::playWindowless(remote::Kind kind, uint32_t value) {
             s.modeFlags &= ~MF_MUTED;
         tuneFrequency(*app, s.frequency, s.modeFlags);
         break;
-    default: break;
+    case remote::Kind::SetLevel: setLevel(int(value) - remote::levelOffset); break;
+    default: break;  // a seek needs the panel's clock
     }
 }
 
@@ -547,8 +640,11 @@ bool SdlWindow::runWindowless() {
     quitPosted_ = false;
     startRemote();
     SDL_Event e;
-    while (!quitPosted_ && !showRequested_)
-        if (SDL_WaitEvent(&e)) dispatch(e);
+    publishStatus();
+    while (!quitPosted_ && !showRequested_) {
+        if (SDL_WaitEventTimeout(&e, statusRefreshMs)) dispatch(e);
+        publishStatus();
+    }
     remote_.stop();
     windowless_ = false;
     quitPosted_ = false;
