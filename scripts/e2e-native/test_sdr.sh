@@ -2,8 +2,9 @@
 # The native program on an SDR: our fake SoapySDR module (driver orvantafake,
 # stations 98.1 MHz with 1 kHz left and 3 kHz right, 98.6 MHz with 2 kHz left
 # and 4 kHz right) and SDL's disk sound driver, whose file is analysed for
-# tones. A preset click plays 98.1 in the right channels and lights the lamp;
-# seek stops at 98.6; M silences; each volume pulse moves the level 2 dB;
+# tones. A preset click plays 98.1 in the right channels and lights the lamp,
+# and its RDS name reaches the remote's status; seek stops at 98.6 (whose
+# scrolling name replaces it); M silences; each volume pulse moves the level 2 dB;
 # the device pulled out goes silent and plays on when it is back. Named and
 # not found, an error box ends the program before any setting is written.
 set -uo pipefail
@@ -21,6 +22,8 @@ export SOAPY_SDR_ROOT=/nonexistent SOAPY_SDR_PLUGIN_PATH=$module_dir
 export FAKE_SDR_STATIONS=98.1,98.6 FAKE_SDR_GONE_FILE=$GONE FAKE_SDR_LOG=$SDR_LOG
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$SOUND
 
+field() { "$REMOTE" status 2>/dev/null | awk -v k="$1" 'index($0, k ": ") == 1 { print substr($0, length(k) + 3); exit }'; }
+field_is() { [ "$(field "$1")" = "$2" ]; }
 last_freq() { grep '^FREQ' "$SDR_LOG" 2>/dev/null | tail -n 1 | cut -d' ' -f2; }
 freq_is() { [ "$(last_freq)" = "$1" ]; }
 
@@ -46,7 +49,8 @@ wait_until 5 freq_is 97844000 || fail "preset 98.1: the SDR is at '$(last_freq)'
 wait_until 5 tuned_lamp_lit "$id" || fail "preset 98.1: the TUNED lamp is not lit"
 sleep 1
 plays 1000 3000 || fail "preset 98.1: not 1 kHz left and 3 kHz right: $(levels 0.5 1000 3000 | tr '\n' ' ')"
-note "preset key 3: SDR at 97.844 MHz, lamp lit, $(levels 0.5 1000 3000 | tr '\n' ' ')"
+wait_until 5 field_is station "ORVANTA " || fail "preset 98.1: status station '$(field station)'"
+note "preset key 3: SDR at 97.844 MHz, lamp lit, $(levels 0.5 1000 3000 | tr '\n' ' '), station $(field station)"
 
 xdotool mousemove --sync $((X + 340)) $((Y + 92)) click 1  # seek up
 wait_until 30 freq_is 98344000 || fail "seek up: the SDR is at '$(last_freq)', expected 98344000"
@@ -55,7 +59,8 @@ sleep 1
 [ "$(grep -c '^FREQ' "$SDR_LOG")" = "$steps" ] || fail "the seek went on past 98.6 MHz: $(last_freq)"
 wait_until 5 tuned_lamp_lit "$id" || fail "seek: the TUNED lamp is not lit at 98.6"
 plays 2000 4000 || fail "98.6: not 2 kHz left and 4 kHz right: $(levels 0.5 2000 4000 | tr '\n' ' ')"
-note "seek up: stopped at 98.6 MHz, lamp lit, 2 kHz left, 4 kHz right"
+wait_until 5 field_is pi C302 || fail "98.6: status pi '$(field pi)'"
+note "seek up: stopped at 98.6 MHz, lamp lit, 2 kHz left, 4 kHz right, PI C302"
 
 before=$(level_of "$(levels 0.5 2000)" 2000 2)
 xdotool mousemove --sync $((X + 155)) $((Y + 92)) click 1  # volume up

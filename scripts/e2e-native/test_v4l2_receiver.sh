@@ -4,7 +4,8 @@
 # logs what it receives. Start-up names the card on standard error and tunes
 # preset 1; a click on preset key 3 (98.1 MHz) tunes 1569600 x 62.5 Hz and
 # lights the lamp, and the program reads the RDS blocks the device decodes
-# there; the seek button runs up to the next station the device hears
+# there (the name and the accented text in the remote's status and on
+# standard error); the seek button runs up to the next station the device hears
 # (98.6 MHz); M mutes it; the volume rocker steps its volume.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -15,6 +16,8 @@ device=/dev/orvanta-fake-radio
 received() { [ -f "$RADIO_LOG" ] && grep -q -x "$1" "$RADIO_LOG"; }
 last_received() { [ -f "$RADIO_LOG" ] && grep "^$1 " "$RADIO_LOG" | tail -n 1; }
 last_is() { [ "$(last_received "${1%% *}")" = "$1" ]; }
+field() { "$REMOTE" status 2>/dev/null | awk -v k="$1" 'index($0, k ": ") == 1 { print substr($0, length(k) + 3); exit }'; }
+field_is() { [ "$(field "$1")" = "$2" ]; }
 
 new_test
 RADIO_LOG=$TEST_DIR/radio.log
@@ -34,7 +37,11 @@ xdotool mousemove --sync $((X + 250)) $((Y + 25)) click 1  # preset key 3
 wait_until 5 last_is "FREQ 1569600" || fail "preset 98.1: last frequency '$(last_received FREQ)', expected 1569600"
 wait_until 5 tuned_lamp_lit "$id" || fail "preset 98.1: the TUNED lamp is not lit"
 wait_until 5 received "RDS 1569600" || fail "preset 98.1: the program read no RDS blocks from the device"
-note "preset key 3: FREQ 1569600, lamp lit, RDS blocks read"
+wait_until 5 field_is station "FAKE FM " || fail "preset 98.1: status station '$(field station)'"
+wait_until 5 field_is text "Grüße von FAKE FM, Café" || fail "preset 98.1: status text '$(field text)'"
+field_is pi F000 || fail "preset 98.1: status pi '$(field pi)'"
+grep -q "^orvanta: station: FAKE FM" "$TEST_DIR/panel.log" || fail "standard error has no station line"
+note "preset key 3: FREQ 1569600, lamp lit, RDS: $(field station)/$(field text)"
 
 xdotool mousemove --sync $((X + 340)) $((Y + 92)) click 1  # seek up
 wait_until 30 last_is "FREQ 1577600" || fail "seek up: last frequency '$(last_received FREQ)', expected 1577600 (98.6 MHz)"
@@ -42,7 +49,8 @@ steps=$(grep -c '^FREQ' "$RADIO_LOG")
 sleep 1
 [ "$(grep -c '^FREQ' "$RADIO_LOG")" = "$steps" ] || fail "the seek went on past 98.6 MHz: $(last_received FREQ)"
 wait_until 5 tuned_lamp_lit "$id" || fail "seek: the TUNED lamp is not lit at 98.6"
-note "seek up: stopped at FREQ 1577600 after $((steps - 2)) steps"
+[ -z "$(field station)" ] && [ -z "$(field pi)" ] || fail "98.6 sends no RDS, yet the status says $(field station) $(field pi)"
+note "seek up: stopped at FREQ 1577600 after $((steps - 2)) steps, no station information there"
 
 xdotool key --window "$id" m
 wait_until 5 last_is "MUTE 1" || fail "M: the device was not muted"

@@ -53,6 +53,7 @@ int main(int, char**) {
     window.addCardStatus = [&card](orv::PanelStatus& status) {
         status.card = card.description();
         status.levelKnown = card.soundLevel(status.levelDb);
+        status.station = card.stationInfo();
     };
     auto app = std::make_unique<orv::App>(platform);
     window.app = app.get();
