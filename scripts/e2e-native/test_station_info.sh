@@ -34,7 +34,7 @@ note "87.6: name after $name_ms ms; $(status | grep -E '^(station|text|pi|pty|tp
 no_station || fail "tune 89.3: the old station is still in the status: $(status | tr '\n' ' ')"
 names=$TEST_DIR/names.txt
 : > "$names"
-end=$((SECONDS + 6))
+end=$((SECONDS + 10))
 while [ "$SECONDS" -lt "$end" ]; do field station >> "$names"; sleep 0.05; done
 bad=$(sort -u "$names" | grep -vxE '|WELCOME |TO THE  |ORVANTA |SCROLLER' || true)
 [ -z "$bad" ] || fail "89.3: a mixed name showed: '$bad'"
