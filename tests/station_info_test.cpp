@@ -22,12 +22,16 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 // How long the name may take in real time: 2 s on the air and some slack
-// for a busy machine; far more under the sanitizers, whose receiver runs
-// many times slower (the 2 s on the air are checked in synthetic time too).
+// for a busy machine. Under the sanitizers the receiver runs many times
+// slower and drops what it cannot keep up with on a loaded machine, so
+// there the waits are long and the time is not checked (the 2 s on the
+// air are checked in synthetic time too, band_rds_test).
 #if defined(__SANITIZE_ADDRESS__)
-constexpr auto nameLimit = 6000ms;
+constexpr auto nameLimit = 10000ms;
+constexpr bool timeChecked = false;
 #else
-constexpr auto nameLimit = 2500ms;
+constexpr auto nameLimit = 3000ms;
+constexpr bool timeChecked = true;
 #endif
 
 template <typename Condition>
@@ -90,9 +94,11 @@ TEST(StationInfo, SimulatedCardFromTheBandThroughTheReceiverEmptiedOnTuning) {
     Panel p(card);
     const auto tuned = Clock::now();
     p.tune(87.6f);
-    ASSERT_TRUE(within(8000ms, [&] { return card.stationInfo().name == "ORVANTA "; }));
+    ASSERT_TRUE(within(2 * nameLimit, [&] { return card.stationInfo().name == "ORVANTA "; }));
     std::printf("name after %.2f s\n", std::chrono::duration<double>(Clock::now() - tuned).count());
-    EXPECT_LT(Clock::now() - tuned, nameLimit);
+    if (timeChecked) {
+        EXPECT_LT(Clock::now() - tuned, nameLimit);
+    }
     ASSERT_TRUE(within(nameLimit, [&] { return !card.stationInfo().clock.empty(); }));
     const StationInfo info = card.stationInfo();
     EXPECT_EQ(info.pi, 0xC301);
