@@ -26,6 +26,7 @@ bool isNameSlot(size_t slot) { return slot == 0 || slot == 2 || slot == 4 || slo
 // Clock time.
 constexpr long mjdOf1970 = 40587;
 constexpr long secondsPerDay = 86400;
+constexpr int offsetSignBit = 0x20;  // in the local offset's six bits: behind UTC
 
 // The shaping pulse.
 constexpr int halfGrid = rdsPulseHalfBits * rdsGridPerBit;
@@ -140,7 +141,7 @@ RdsGroup RdsGroupSchedule::nameGroup(uint16_t common) {
 }
 
 RdsGroup RdsGroupSchedule::clockGroup(uint16_t common) const {
-    const int offset = std::abs(p_.offsetHalfHours) | (p_.offsetHalfHours < 0 ? 0x20 : 0);
+    const int offset = std::abs(p_.offsetHalfHours) | (p_.offsetHalfHours < 0 ? offsetSignBit : 0);
     return {p_.pi, uint16_t(common | clockGroupType << 12 | (p_.mjd >> 15 & 3)),
             uint16_t((p_.mjd & 0x7FFF) << 1 | (p_.utcHour >> 4 & 1)),
             uint16_t((p_.utcHour & 15) << 12 | (p_.utcMinute & 63) << 6 | (offset & 63))};
