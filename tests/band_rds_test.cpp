@@ -126,5 +126,22 @@ TEST(SimulatedBandRds, StationsWithoutRdsGiveNothing) {
     EXPECT_TRUE(bandRds(8).on);  // the places repeat down a longer list
 }
 
+// The clock group's fields from this machine's time: the day and UTC time,
+// the local offset in the half hours the group can carry.
+TEST(SimulatedBandRds, ClockFieldsFromUniversalTime) {
+    const RdsTime epoch = rdsTime(0, 0);
+    EXPECT_EQ(epoch.mjd, 40587u);
+    EXPECT_EQ(epoch.utcHour, 0);
+    const RdsTime t = rdsTime(1796686200, -300);  // 2026-12-07 23:30 UTC, New York
+    EXPECT_EQ(t.mjd, 61381u);
+    EXPECT_EQ(t.utcHour, 23);
+    EXPECT_EQ(t.utcMinute, 30);
+    EXPECT_EQ(t.offsetHalfHours, -10);
+    EXPECT_EQ(rdsTime(1796686200, 345).offsetHalfHours, 12);  // +5:45 to the nearest half hour
+    const receiver::RdsClock local = receiver::localClock(t.mjd, t.utcHour, t.utcMinute, t.offsetHalfHours);
+    EXPECT_EQ(local.day, 7);
+    EXPECT_EQ(local.hour, 18);
+}
+
 }  // namespace
 }  // namespace orv::synth
