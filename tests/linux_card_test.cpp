@@ -634,7 +634,7 @@ TEST(V4l2Rds, BlocksFromTheDriverBecomeTheStationInfo) {
     c.radio.sendRds(driverBlocks(synth::rdsGroups(fakeStation(), 30)));
     ASSERT_TRUE(within(std::chrono::seconds(2), [&] { return !c.card.stationInfo().text.empty(); }));
     const StationInfo info = c.card.stationInfo();
-    EXPECT_EQ(info.name, "FAKE FM ");
+    EXPECT_EQ(info.name, "FAKE FM");
     EXPECT_EQ(info.text, "Café du Jazz ß");
     EXPECT_EQ(info.pi, 0xD2A1);
     EXPECT_EQ(info.pty, "Jazz Music");
@@ -656,7 +656,7 @@ TEST(V4l2Rds, TuningEmptiesAtOnceAndDropsTheOldStationsBlocks) {
     p.tune(98.1f);
     const std::vector<v4l2_rds_data> old = driverBlocks(synth::rdsGroups(fakeStation(), 20));
     c.radio.sendRds(old);
-    ASSERT_TRUE(within(std::chrono::seconds(2), [&] { return c.card.stationInfo().name == "FAKE FM "; }));
+    ASSERT_TRUE(within(std::chrono::seconds(2), [&] { return c.card.stationInfo().name == "FAKE FM"; }));
     c.radio.sendRds(old);  // still in the driver at the retune
     p.tune(101.3f);
     const StationInfo cleared = c.card.stationInfo();
@@ -768,7 +768,7 @@ TEST(CapturedRadio, StationInfoComesFromTheReceiver) {
     Panel p(*c.card);
     p.tune(98.1f);
     c.radio.sendRds(driverBlocks(synth::rdsGroups(fakeStation(), 20)));
-    ASSERT_TRUE(within(std::chrono::seconds(2), [&] { return c.card->stationInfo().name == "FAKE FM "; }));
+    ASSERT_TRUE(within(std::chrono::seconds(2), [&] { return c.card->stationInfo().name == "FAKE FM"; }));
 }
 
 }  // namespace

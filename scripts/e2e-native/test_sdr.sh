@@ -49,7 +49,7 @@ wait_until 5 freq_is 97844000 || fail "preset 98.1: the SDR is at '$(last_freq)'
 wait_until 5 tuned_lamp_lit "$id" || fail "preset 98.1: the TUNED lamp is not lit"
 sleep 1
 plays 1000 3000 || fail "preset 98.1: not 1 kHz left and 3 kHz right: $(levels 0.5 1000 3000 | tr '\n' ' ')"
-wait_until 5 field_is station "ORVANTA " || fail "preset 98.1: status station '$(field station)'"
+wait_until 5 field_is station "ORVANTA" || fail "preset 98.1: status station '$(field station)'"
 note "preset key 3: SDR at 97.844 MHz, lamp lit, $(levels 0.5 1000 3000 | tr '\n' ' '), station $(field station)"
 
 xdotool mousemove --sync $((X + 340)) $((Y + 92)) click 1  # seek up

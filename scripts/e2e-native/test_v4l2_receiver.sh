@@ -37,7 +37,7 @@ xdotool mousemove --sync $((X + 250)) $((Y + 25)) click 1  # preset key 3
 wait_until 5 last_is "FREQ 1569600" || fail "preset 98.1: last frequency '$(last_received FREQ)', expected 1569600"
 wait_until 5 tuned_lamp_lit "$id" || fail "preset 98.1: the TUNED lamp is not lit"
 wait_until 5 received "RDS 1569600" || fail "preset 98.1: the program read no RDS blocks from the device"
-wait_until 5 field_is station "FAKE FM " || fail "preset 98.1: status station '$(field station)'"
+wait_until 5 field_is station "FAKE FM" || fail "preset 98.1: status station '$(field station)'"
 wait_until 5 field_is text "Grüße von FAKE FM, Café" || fail "preset 98.1: status text '$(field text)'"
 field_is pi F000 || fail "preset 98.1: status pi '$(field pi)'"
 grep -q "^orvanta: station: FAKE FM" "$TEST_DIR/panel.log" || fail "standard error has no station line"

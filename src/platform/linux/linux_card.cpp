@@ -62,10 +62,19 @@ LinuxCardPort::~LinuxCardPort() {
     useCard(nullptr, nullptr);
 }
 
+namespace {
+// Broadcast text without the spaces that pad it to its field.
+std::string withoutPadding(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+}  // namespace
+
 StationInfo stationInfoFrom(const receiver::RdsState& rds) {
     StationInfo info;
-    info.name = rds.ps;
-    info.text = rds.text;
+    info.name = withoutPadding(rds.ps);
+    info.text = withoutPadding(rds.text);
     info.pi = rds.piValid ? int(rds.pi) : -1;
     if (rds.ptyValid) {
         info.pty = rds.ptyName;
