@@ -50,7 +50,8 @@ file(RELATIVE_PATH ORVANTA_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_IN
 
 set(ORVANTA_SDL2_SOURCES
   src/platform/sdl2/display.cpp src/platform/sdl2/keys.cpp src/platform/sdl2/system.cpp
-  src/platform/sdl2/window.cpp src/platform/sdl2/sdl_audio.cpp src/platform/sdl2/status_board.cpp)
+  src/platform/sdl2/window.cpp src/platform/sdl2/sdl_audio.cpp src/platform/sdl2/status_board.cpp
+  src/platform/sdl2/mpris_state.cpp)
 add_library(orvanta_sdl2 STATIC ${ORVANTA_SDL2_SOURCES} ${ORVANTA_ICON_SOURCE})
 find_package(X11 QUIET)
 target_link_libraries(orvanta_sdl2 PUBLIC orvanta_core orvanta_audio orvanta_remote_protocol orvanta_posix SDL2::SDL2)
@@ -78,8 +79,14 @@ if(TARGET orvantafake)
   set_tests_properties(fake_sdr_rds PROPERTIES ENVIRONMENT "${ORVANTA_TEST_ENVIRONMENT};FAKE_SDR_STATIONS=98.1,98.6")
 endif()
 
+# The desktop's media player controls (MPRIS 2 on the session bus) through sd-bus.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SYSTEMD REQUIRED IMPORTED_TARGET libsystemd)  # Debian: libsystemd-dev
+add_library(orvanta_mpris STATIC src/platform/sdl2/mpris.cpp)
+target_link_libraries(orvanta_mpris PUBLIC orvanta_sdl2 PkgConfig::SYSTEMD)
+
 add_executable(orvanta src/platform/sdl2/main.cpp)
-target_link_libraries(orvanta PRIVATE orvanta_sdl2 orvanta_linux_card orvanta_soapy)
+target_link_libraries(orvanta PRIVATE orvanta_sdl2 orvanta_linux_card orvanta_soapy orvanta_mpris)
 if(TARGET skin)
   add_dependencies(orvanta skin)  # text.dat beside the program
 endif()
@@ -88,7 +95,7 @@ endif()
 file(GLOB ORVANTA_SDL2_TEST_SOURCES CONFIGURE_DEPENDS tests/sdl2/*.cpp)
 if(ORVANTA_SDL2_TEST_SOURCES)
   add_executable(orvanta_sdl2_tests ${ORVANTA_SDL2_TEST_SOURCES})
-  target_link_libraries(orvanta_sdl2_tests PRIVATE orvanta_sdl2 GTest::gtest_main)
+  target_link_libraries(orvanta_sdl2_tests PRIVATE orvanta_sdl2 GTest::gtest_main PkgConfig::SYSTEMD)
   gtest_discover_tests(orvanta_sdl2_tests DISCOVERY_TIMEOUT 60)
   orvanta_test_environment(orvanta_sdl2_tests)
 endif()

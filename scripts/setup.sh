@@ -14,6 +14,7 @@ packages=(
   libsdl2-dev xfonts-base desktop-file-utils xdg-utils
   libsoapysdr-dev
   libv4l-dev
+  libsystemd-dev dbus playerctl openbox
   python3-numpy
   dpkg-dev file lintian appstream man-db groff-base zip unzip
 )

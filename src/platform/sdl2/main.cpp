@@ -2,12 +2,18 @@
 // card is chosen in section "Card" once the window exists: a Video4Linux2
 // radio receiver, the card's port through ioperm (only when named), an SDR
 // through SoapySDR, or the simulated card (configured in section "Simulator").
-// The SDR and the simulated card play through SDL's sound output.
+// The SDR and the simulated card play through SDL's sound output. The
+// desktop's media player controls follow the panel over the session bus.
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
 #include <memory>
 
 #include "platform/linux/linux_card.h"
 #include "platform/sdl2/backend.h"
+#include "platform/sdl2/mpris.h"
+#include "platform/sdl2/mpris_state.h"
 #include "platform/sdl2/sdl_audio.h"
 #include "platform/soapy/soapy_source.h"
 #include "shell/startup.h"
@@ -27,6 +33,16 @@ public:
         return true;
     }
 };
+
+// The file:// URL of the program's icon for the desktop's player controls; "" when it is not there.
+std::string iconUrl() {
+    char exe[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return "";
+    const std::string dataFile = orv::sdl2::dataFilePath(std::string(exe, size_t(n)));
+    const std::string icon = orv::mpris::iconPath(dataFile.substr(0, dataFile.rfind('/')));
+    return icon.empty() ? "" : orv::mpris::fileUrl(icon);
+}
 
 }  // namespace
 
@@ -55,6 +71,10 @@ int main(int, char**) {
         status.levelKnown = card.soundLevel(status.levelDb);
         status.station = card.stationInfo();
     };
+    orv::sdl2::PlayerControls controls(
+        window.board(), [&window](const orv::remote::Command& c) { return window.deliver(c); },
+        [&card] { return card.playsSound(); }, iconUrl());
+    window.board().addListener([&controls] { controls.panelChanged(); });
     auto app = std::make_unique<orv::App>(platform);
     window.app = app.get();
     int exitCode = orv::runPanel(*app, 1);
@@ -71,6 +91,7 @@ int main(int, char**) {
         exitCode = orv::runPanel(*app, 1);
     }
     window.app = nullptr;
+    controls.stop();
     SDL_Quit();
     return window.noDisplay() ? noDisplayExitCode : exitCode;
 }
