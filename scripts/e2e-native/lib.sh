@@ -183,3 +183,32 @@ plays() {
 }
 # Nothing above -70 dBFS in the last 0.3 s.
 silent() { local out; out=$(levels 0.3) || return 1; ! above "$(echo "$out" | awk '$1 == "rms" { print ($2 > $3 ? $2 : $3) }')" -70; }
+
+# lamp_lit WINDOW SKIN_CROP PANEL_CROP: the part PANEL_CROP (WxH+X+Y) of window
+# WINDOW looks exactly as the part SKIN_CROP of the skin (its lit look).
+lamp_lit() {
+  local lit=$TEST_DIR/lit-${2//[x+]/_}.png
+  [ -f "$lit" ] || convert "bmp:$ORVANTA_NATIVE/text.dat" -crop "$2" +repage "$lit" || return 1
+  import -window "$1" "$TEST_DIR/panel.png" 2>/dev/null || return 1
+  convert "$TEST_DIR/panel.png" -crop "$3" +repage "$TEST_DIR/lamp.png"
+  [ "$(compare -metric AE "$TEST_DIR/lamp.png" "$lit" null: 2>&1)" = 0 ]
+}
+
+# The MUTE lamp in window $1 is lit.
+mute_lamp_lit() { lamp_lit "$1" 11x9+2+252 11x9+29+22; }
+
+# A session bus of this test's own (dbus-daemon), its address exported for
+# the panel, playerctl and busctl --user; ended with the test.
+start_session_bus() {
+  local address=$TEST_DIR/bus.address
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$address" 2>"$TEST_DIR/bus.log" &
+  EXTRA_PIDS+=($!)
+  wait_until 10 test -s "$address" || return 1
+  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$address")
+  export DBUS_SESSION_BUS_ADDRESS
+}
+
+# The panel's desktop player controls through playerctl.
+player() { playerctl --player=orvanta "$@"; }
+# player_is ARGS... VALUE: playerctl ARGS prints VALUE.
+player_is() { [ "$(player "${@:1:$#-1}" 2>/dev/null)" = "${!#}" ]; }

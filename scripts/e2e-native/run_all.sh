@@ -17,6 +17,8 @@ export SOAPY_SDR_ROOT=/nonexistent
 export SOAPY_SDR_PLUGIN_PATH=$ORVANTA_NATIVE/fake_sdr
 export SDL_AUDIODRIVER=dummy
 unset SDL_DISKAUDIOFILE
+# Nor the desktop's session bus: the tests of the player controls start buses of their own.
+unset DBUS_SESSION_BUS_ADDRESS
 
 for f in "$ORVANTA_NATIVE/orvanta" "$ORVANTA_NATIVE/orvanta-remote" "$ORVANTA_NATIVE/text.dat"; do
   [ -f "$f" ] || { echo "e2e-native: missing $f (build the native preset first)"; echo "e2e-native: 0 passed, 1 failed"; exit 1; }

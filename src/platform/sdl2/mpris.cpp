@@ -30,8 +30,9 @@ constexpr const char* busyError = "org.freedesktop.DBus.Error.LimitsExceeded";
 constexpr const char* notSupportedError = "org.freedesktop.DBus.Error.NotSupported";
 constexpr double normalRate = 1.0;
 constexpr int64_t position = 0;  // a station has no place in time
-// After a command of ours the bus answers nothing more until the panel did
-// it (so that a question that follows sees its effect), or this long passed.
+// After a command to the panel (ours or the remote's) the bus answers nothing
+// more until the panel did it, so that a question that follows sees its
+// effect, or until this long passed.
 constexpr int commandWaitMs = 1000;
 constexpr int commandWaitSliceMs = 50;  // how often that wait looks whether the program ends
 // The bus daemon's answers to RequestName.
@@ -44,9 +45,9 @@ struct CommandMethod {
     uint32_t value;
 };
 constexpr CommandMethod commandMethods[] = {
-    {"Play", remote::Kind::Mute, 0},
-    {"Pause", remote::Kind::Mute, 1},
-    {"Stop", remote::Kind::Mute, 1},
+    {"Play", remote::Kind::SetMute, 0},
+    {"Pause", remote::Kind::SetMute, 1},
+    {"Stop", remote::Kind::SetMute, 1},
     {"PlayPause", remote::Kind::ToggleMute, 0},
     {"Next", remote::Kind::PresetStep, 0},
     {"Previous", remote::Kind::PresetStep, 1},
@@ -143,7 +144,7 @@ private:
     bool levelKnown_ = false;    // whether Volume can be set
     uint64_t seenGeneration_ = 0;
     bool told_ = false;          // state_ holds what the desktop was told
-    uint64_t awaited_ = 0;       // a command of ours the panel has yet to do; 0 none
+    uint64_t settled_ = 0;       // the last command to the panel that was waited for
 };
 
 constexpr auto emitsChange = SD_BUS_VTABLE_PROPERTY_EMITS_CHANGE;
@@ -290,17 +291,17 @@ void BusPlayer::refresh() {
     emit(playerInterface, changed.player);
 }
 
-// Waits until the panel did the command sent last, so that what is answered next shows its effect.
+// Waits until the panel did the commands sent so far, so that what is answered next shows their effect.
 void BusPlayer::settle() {
-    if (awaited_ == 0) return;
+    const uint64_t sent = controls_.board_.lastSent();
+    if (sent <= settled_) return;
     for (int waited = 0; waited < commandWaitMs && !controls_.stopping_; waited += commandWaitSliceMs)
-        if (controls_.board_.waitHandled(awaited_, commandWaitSliceMs)) break;
-    awaited_ = 0;
+        if (controls_.board_.waitHandled(sent, commandWaitSliceMs)) break;
+    settled_ = sent;
 }
 
 int BusPlayer::send(const remote::Command& command, sd_bus_error* error) {
     if (!controls_.deliver_(command)) return sd_bus_error_set(error, busyError, "the panel is busy");
-    awaited_ = controls_.board_.lastSent();
     return 0;
 }
 

@@ -40,7 +40,7 @@ struct Single {
 };
 constexpr Single singles[] = {{"show", Kind::Show}, {"quit", Kind::Quit}, {"status", Kind::AskStatus}};
 
-const char* const names[kindCount] = {"TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE", "", "", "", "", "", "", "", ""};
+const char* const names[kindCount] = {"TQ_SETSTATION", "TQ_SETVOLUME", "TQ_MUTE", "", "", "", "", "", "", "", "", ""};
 constexpr size_t longestMegahertz = 4;  // "4294"
 constexpr size_t mostDecimals = 6;      // down to 1 Hz
 constexpr uint64_t hertzPerMegahertz = 1000000;

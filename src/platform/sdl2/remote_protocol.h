@@ -16,8 +16,8 @@
 namespace orv::remote {
 
 // The three messages, in the order the panel registers them, then the
-// program's own. ToggleMute and SetLevel come from the desktop's player
-// controls only, never from a line.
+// program's own. ToggleMute, SetLevel and SetMute come from the desktop's
+// player controls only, never from a line.
 enum class Kind {
     SetStation = 0,
     SetVolume = 1,
@@ -30,8 +30,9 @@ enum class Kind {
     ToggleMute = 8,
     SetLevel = 9,    // value: the wanted level in dB plus levelOffset
     AskStatus = 10,     // value: 1 for JSON
+    SetMute = 11,    // value: 1 mute, 0 sound; as the mute button does (lamp, MUTE setting), unlike TQ_MUTE
 };
-constexpr int kindCount = 11;
+constexpr int kindCount = 12;
 constexpr int levelOffset = 1000;
 
 // The answer to a tune the panel took.

@@ -451,6 +451,7 @@ void SdlWindow::doRemote(remote::Kind kind, uint32_t value) {
     case Kind::Seek: seekFrom(*app, value == 0 ? +1 : -1); return;
     case Kind::PresetStep: stepPreset(*app, value == 0 ? +1 : -1); return;
     case Kind::ToggleMute: setMuted(*app, !(app->state.modeFlags & MF_MUTED)); return;
+    case Kind::SetMute: setMuted(*app, value != 0); return;
     case Kind::SetLevel: setLevel(int(value) - remote::levelOffset); return;
     default: break;
     }
@@ -621,6 +622,7 @@ void SdlWindow::playWindowless(remote::Kind kind, uint32_t value) {
     }
     case remote::Kind::SetVolume: stepVolume(*app, value == 0 ? volumeUp : volumeDown); break;
     case remote::Kind::ToggleMute: return playWindowless(remote::Kind::Mute, (s.modeFlags & MF_MUTED) ? 0 : 1);
+    case remote::Kind::SetMute: return playWindowless(remote::Kind::Mute, value);
     case remote::Kind::Mute:
         if (value)
             s.modeFlags |= MF_MUTED;
