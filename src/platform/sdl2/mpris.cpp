@@ -28,6 +28,7 @@ constexpr const char* identity = "Orvanta";
 constexpr const char* desktopEntry = "org.orvanta.Orvanta";
 constexpr const char* busyError = "org.freedesktop.DBus.Error.LimitsExceeded";
 constexpr const char* notSupportedError = "org.freedesktop.DBus.Error.NotSupported";
+constexpr const char* cannotQuit = "Orvanta cannot play on without its panel here: closing the panel ends it";
 constexpr double normalRate = 1.0;
 constexpr int64_t position = 0;  // a station has no place in time
 // After a command to the panel (ours or the remote's) the bus answers nothing
@@ -310,7 +311,7 @@ int BusPlayer::onCommand(sd_bus_message* call, void* self, sd_bus_error* error) 
     const CommandMethod* method = commandMethod(sd_bus_message_get_member(call));
     if (!method) return sd_bus_reply_method_return(call, "");
     if (method->kind == remote::Kind::Quit && !p.state().canQuit)
-        return sd_bus_error_set(error, notSupportedError, "Orvanta ends when its panel is closed");
+        return sd_bus_error_set(error, notSupportedError, cannotQuit);
     const int r = p.send(remote::Command{method->kind, method->value}, error);
     return r < 0 ? r : sd_bus_reply_method_return(call, "");
 }
