@@ -12,12 +12,13 @@ std::vector<ManPage> linuxManPages(const std::string& dataDir) {
     panel.synopsis = {{"orvanta"}};
     panel.description = "contents";
     panel.topics = {"panel", "buttons", "presets", "tuning",   "sound", "clock", "styles",
-                    "keyboard", "quitting", "settings", "card", "help", "troubleshooting"};
+                    "keyboard", "quitting", "settings", "card", "player_controls", "help", "troubleshooting"};
     panel.environment = {
         {"DISPLAY", "The X display to show the panel on."},
         {"WAYLAND_DISPLAY", "The Wayland display to show the panel on."},
         {"XDG_CONFIG_HOME", "The folder that holds the settings folder orvanta; ~/.config when unset."},
         {"XDG_RUNTIME_DIR", "The folder of the remote-control socket; /tmp/orvanta-UID when unset."},
+        {"DBUS_SESSION_BUS_ADDRESS", "The session bus the desktop player controls are offered on."},
     };
     panel.files = {
         {"$XDG_CONFIG_HOME/orvanta/orvanta.ini", "The settings file (see SETTINGS FILE)."},
@@ -25,7 +26,7 @@ std::vector<ManPage> linuxManPages(const std::string& dataDir) {
         {dataDir + "/orvanta.html", "This manual as a web page, opened by the help key."},
         {"$XDG_RUNTIME_DIR/orvanta.sock", "The socket orvanta-remote talks to."},
     };
-    panel.seeAlso = {"orvanta-remote(1)", "xdg-open(1)"};
+    panel.seeAlso = {"orvanta-remote(1)", "playerctl(1)", "xdg-open(1)"};
 
     ManPage remote;
     remote.name = "orvanta-remote";
