@@ -83,6 +83,46 @@ int pollTimeoutMs(sd_bus* bus) {
     return ms > uint64_t(INT32_MAX) ? INT32_MAX : int(ms);
 }
 
+// The properties that never change, and the requests a radio has nothing to do for.
+
+// Seek, SetPosition, OpenUri: a radio station has no place in time and plays no files.
+int onIgnored(sd_bus_message* call, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(call, "");
+}
+
+// Rate and Fullscreen stay as they are.
+int setIgnored(sd_bus*, const char*, const char*, const char*, sd_bus_message*, void*, sd_bus_error*) {
+    return 0;
+}
+
+int getTrue(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
+    return sd_bus_message_append(reply, "b", 1);
+}
+
+int getFalse(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
+    return sd_bus_message_append(reply, "b", 0);
+}
+
+int getRate(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
+    return sd_bus_message_append(reply, "d", normalRate);
+}
+
+int getPosition(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
+    return sd_bus_message_append(reply, "x", position);
+}
+
+int getIdentity(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
+    return sd_bus_message_append(reply, "s", identity);
+}
+
+int getDesktopEntry(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
+    return sd_bus_message_append(reply, "s", desktopEntry);
+}
+
+int getNoStrings(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
+    return sd_bus_message_append(reply, "as", 0);
+}
+
 }  // namespace
 
 // The bus side, on the bus thread alone: the connection, the two interfaces
@@ -108,10 +148,8 @@ private:
 
     static int onNameReply(sd_bus_message* reply, void* self, sd_bus_error* error);
     static int onCommand(sd_bus_message* call, void* self, sd_bus_error* error);
-    static int onIgnored(sd_bus_message* call, void* self, sd_bus_error* error);
     static int setVolume(sd_bus*, const char*, const char*, const char*, sd_bus_message* value, void* self,
                          sd_bus_error* error);
-    static int setIgnored(sd_bus*, const char*, const char*, const char*, sd_bus_message*, void*, sd_bus_error*);
     static int getPlaybackStatus(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* self,
                                  sd_bus_error*);
     static int getMetadata(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* self,
@@ -120,17 +158,6 @@ private:
                          sd_bus_error*);
     static int getCanQuit(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* self,
                           sd_bus_error*);
-    static int getTrue(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*);
-    static int getFalse(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*);
-    static int getRate(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*);
-    static int getPosition(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-                           sd_bus_error*);
-    static int getIdentity(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-                           sd_bus_error*);
-    static int getDesktopEntry(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-                               sd_bus_error*);
-    static int getNoStrings(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-                            sd_bus_error*);
 
     static const sd_bus_vtable rootTable[];
     static const sd_bus_vtable playerTable[];
@@ -316,11 +343,6 @@ int BusPlayer::onCommand(sd_bus_message* call, void* self, sd_bus_error* error) 
     return r < 0 ? r : sd_bus_reply_method_return(call, "");
 }
 
-// Seek, SetPosition, OpenUri: a radio station has no place in time and plays no files.
-int BusPlayer::onIgnored(sd_bus_message* call, void*, sd_bus_error*) {
-    return sd_bus_reply_method_return(call, "");
-}
-
 // The nearest level step; nothing where the sound path has no level of ours.
 int BusPlayer::setVolume(sd_bus*, const char*, const char*, const char*, sd_bus_message* value, void* self,
                          sd_bus_error* error) {
@@ -331,11 +353,6 @@ int BusPlayer::setVolume(sd_bus*, const char*, const char*, const char*, sd_bus_
     int levelDb = 0;
     if (!p.levelKnown_ || !mpris::levelForVolume(volume, levelDb)) return 0;
     return p.send(remote::Command{remote::Kind::SetLevel, uint32_t(levelDb + remote::levelOffset)}, error);
-}
-
-// Rate and Fullscreen stay as they are.
-int BusPlayer::setIgnored(sd_bus*, const char*, const char*, const char*, sd_bus_message*, void*, sd_bus_error*) {
-    return 0;
 }
 
 int BusPlayer::getPlaybackStatus(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* self,
@@ -372,38 +389,6 @@ int BusPlayer::getVolume(sd_bus*, const char*, const char*, const char*, sd_bus_
 int BusPlayer::getCanQuit(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* self,
                           sd_bus_error*) {
     return sd_bus_message_append(reply, "b", int(static_cast<BusPlayer*>(self)->state().canQuit));
-}
-
-int BusPlayer::getTrue(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "b", 1);
-}
-
-int BusPlayer::getFalse(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "b", 0);
-}
-
-int BusPlayer::getRate(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "d", normalRate);
-}
-
-int BusPlayer::getPosition(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-                           sd_bus_error*) {
-    return sd_bus_message_append(reply, "x", position);
-}
-
-int BusPlayer::getIdentity(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-                           sd_bus_error*) {
-    return sd_bus_message_append(reply, "s", identity);
-}
-
-int BusPlayer::getDesktopEntry(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-                               sd_bus_error*) {
-    return sd_bus_message_append(reply, "s", desktopEntry);
-}
-
-int BusPlayer::getNoStrings(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
-                            sd_bus_error*) {
-    return sd_bus_message_append(reply, "as", 0);
 }
 
 PlayerControls::PlayerControls(StatusBoard& board, Deliver deliver, std::function<bool()> canQuit, std::string artUrl)
