@@ -45,3 +45,6 @@ id=$(panel_window 20) || fail "Raise did not bring the panel back"
 wait_until 5 map_state_is "$id" IsViewable || fail "the panel came back $(map_state "$id")"
 player_is status Playing || fail "the panel back: status '$(player status 2>&1)'"
 note "closed to the background: pause and play answered; Raise: the panel is back, $(map_state "$id")"
+
+busctl --user call "$bus_name" /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2 Quit || fail "Quit exited $?"
+wait_until 10 panel_ended || fail "Quit did not end the program"
