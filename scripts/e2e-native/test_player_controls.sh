@@ -17,6 +17,8 @@ field_is() { [ "$(field "$1")" = "$2" ]; }
 prop() { busctl --user get-property "$bus_name" /org/mpris/MediaPlayer2 "org.mpris.MediaPlayer2$1" "$2"; }
 set_volume() { busctl --user set-property "$bus_name" /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2.Player Volume d "$1"; }
 title_is() { player_is metadata xesam:title "$1"; }
+# The title of a frequency, with or without the name its station sends.
+title_of() { local t; t=$(player metadata xesam:title 2>/dev/null); [ "$t" = "$1" ] || [ "${t%% · *}" = "$1" ]; }
 mute_lamp_dark() { ! mute_lamp_lit "$1"; }
 
 new_test
@@ -44,7 +46,7 @@ for p in CanGoNext CanGoPrevious CanPlay CanPause CanControl; do
 done
 [ "$(prop .Player CanSeek)" = "b false" ] || fail "CanSeek: $(prop .Player CanSeek)"
 [ "$(player metadata mpris:artUrl)" = "file://$icon" ] || fail "artUrl '$(player metadata mpris:artUrl)', expected file://$icon"
-title_is "89.000 MHz" || fail "title at start: '$(player metadata xesam:title)'"
+title_of "89.000 MHz" || fail "title at start: '$(player metadata xesam:title)'"
 player metadata | sed 's/^/    /'
 
 # Play and pause are the mute button.
@@ -65,17 +67,29 @@ note "play-pause, play, pause, stop, play-pause: Paused (lamp, MUTE=1), Playing,
 # Next and previous step the preset numbers, wrapping.
 player next
 field_is preset 2 && field_is frequency 94.800 || fail "next: preset $(field preset) at $(field frequency)"
-title_is "94.800 MHz" || fail "next: title '$(player metadata xesam:title)'"
+title_of "94.800 MHz" || fail "next: title '$(player metadata xesam:title)'"
 [ "$(player metadata mpris:trackid)" = "'/org/orvanta/Orvanta/preset/2'" ] && player_is metadata xesam:album "Preset 2" ||
   fail "next: trackid '$(player metadata mpris:trackid)', album '$(player metadata xesam:album)'"
 player previous; field_is preset 1 || fail "previous: preset $(field preset)"
 player previous; field_is preset 99 || fail "previous from 1: preset $(field preset)"
 player next; field_is preset 1 || fail "next from 99: preset $(field preset)"
 "$REMOTE" tune 100.05
-title_is "100.050 MHz" || fail "tuned off the preset: title '$(player metadata xesam:title)'"
+title_of "100.050 MHz" || fail "tuned off the preset: title '$(player metadata xesam:title)'"
 [ "$(player metadata mpris:trackid)" = "'/org/mpris/MediaPlayer2/TrackList/NoTrack'" ] ||
   fail "tuned off the preset: trackid '$(player metadata mpris:trackid)'"
 note "next, previous: presets 2, 1, 99, 1; tuned off a preset: no track"
+
+# What a station sends about itself: its name after the frequency, its radio text as the artist.
+"$REMOTE" tune 87.6
+wait_until 8 title_is "87.600 MHz · ORVANTA" || fail "87.6: title '$(player metadata xesam:title)'"
+wait_until 8 player_is metadata xesam:artist "Orvanta's simulated band: tones and chords all day" ||
+  fail "87.6: artist '$(player metadata xesam:artist)'"
+on_air="'$(player metadata xesam:title)' by '$(player metadata xesam:artist)'"
+"$REMOTE" tune 91.4  # a station without RDS
+title_is "91.400 MHz" && [ -z "$(player metadata xesam:artist 2>/dev/null)" ] ||
+  fail "91.4: title '$(player metadata xesam:title)', artist '$(player metadata xesam:artist)'"
+note "87.6: $on_air; 91.4: '$(player metadata xesam:title)', no artist"
+"$REMOTE" tune 100.05
 
 # A click on the panel reaches a follower of the player's signals: within
 # 100 ms of the panel's own status (asked of the remote in a tight loop).
