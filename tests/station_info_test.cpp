@@ -106,6 +106,12 @@ TEST(StationInfo, SimulatedCardFromTheBandThroughTheReceiverEmptiedOnTuning) {
     EXPECT_TRUE(info.flagsKnown && info.tp && !info.ta);
     EXPECT_EQ(info.clock.size(), 16u);  // this machine's time, "YYYY-MM-DD HH:MM"
 
+    // Muting and unmuting send the same frequency again: the station stays as it is.
+    writeSynthesizer(p.app, dividerFor(87.6f), p.app.state.controlMuted);
+    EXPECT_EQ(card.stationInfo().name, "ORVANTA");
+    p.tune(87.6f);
+    EXPECT_EQ(card.stationInfo().name, "ORVANTA");
+
     p.tune(89.3f);  // the scrolling name
     const StationInfo cleared = card.stationInfo();
     EXPECT_EQ(cleared.name, "");

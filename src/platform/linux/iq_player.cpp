@@ -55,6 +55,9 @@ void IqPlayer::retuneLocked() {
 
 void IqPlayer::tune(double stationHz) {
     std::lock_guard<std::mutex> lock(tuningMutex_);
+    // The panel sends the same frequency again to mute and unmute: the
+    // station goes on as it is, with what it said about itself.
+    if (stationHz == stationHz_ && stationHz > 0.0) return;
     stationHz_ = stationHz;
     retuneLocked();
 }
