@@ -36,3 +36,20 @@ lamp_lit() {
 }
 wait_until 10 lamp_lit || fail "the TUNED lamp is not lit (differing pixels: $(differing "$TEST_DIR/lamp.png" "$TEST_DIR/lit.png"))"
 note "TUNED lamp lit"
+
+# A drag from a point no region takes, by (61, 41) screen pixels: the window
+# moves by whole panel pixels, (60, 40), and keeps its size.
+window_geometry "$id"
+x0=$X y0=$Y px=$((X + 2 * 360)) py=$((Y + 2 * 120))
+xdotool mousemove --sync "$px" "$py" mousedown 1
+for step in 1 2 3 4 5; do
+  xdotool mousemove "$((px + 12 * step + 1))" "$((py + 8 * step + 1))"
+  sleep 0.1
+done
+sleep 0.3
+xdotool mouseup 1
+moved() { window_geometry "$id"; [ "$X,$Y" = "$((x0 + 60)),$((y0 + 40))" ]; }
+wait_until 10 moved || fail "after a drag by (61, 41) the window is at ($X, $Y), not ($((x0 + 60)), $((y0 + 40)))"
+[ "$WIDTH" = 734 ] && [ "$HEIGHT" = 264 ] || fail "the drag changed the size to $WIDTH x $HEIGHT"
+note "drag by (61, 41): window at ($X, $Y), ${WIDTH}x${HEIGHT}"
+panel_running || fail "the program ended"
