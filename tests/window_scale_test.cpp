@@ -62,7 +62,9 @@ TEST(XftDpi, ReadFromTheResourceLinesOnlyWhenAPositiveNumber) {
 TEST(DesktopScale, XftDpiBeforeTheDisplaysDpiRoundedDownWithinOneToFour) {
     EXPECT_EQ(desktopScaleOf("Xft.dpi:\t192\n", 96), 2);
     EXPECT_EQ(desktopScaleOf("Xft.dpi:\t96\n", 288), 1);  // the resource wins over the display
-    EXPECT_EQ(desktopScaleOf("Xft.dpi:\t191.9\n", 0), 1);
+    EXPECT_EQ(desktopScaleOf("Xft.dpi:\t191.9\n", 0), 1);  // set by the user: taken as it is
+    EXPECT_EQ(desktopScaleOf("", 191), 2);  // measured from millimetres: a little short of 192
+    EXPECT_EQ(desktopScaleOf("", 187), 1);
     EXPECT_EQ(desktopScaleOf("Xft.dpi:\t288\n", 0), 3);
     EXPECT_EQ(desktopScaleOf("Xft.dpi:\t72\n", 192), 1);  // below 96: still 1, never 0
     EXPECT_EQ(desktopScaleOf("Xft.dpi:\tbad\n", 192), 2);  // a bad resource: the display's DPI

@@ -4,7 +4,8 @@
 # all three styles, and presses land at twice the panel's places (preset 3,
 # the handles, the drag). Numbers past what fits the 1024 x 768 screen come
 # down to what fits, and a saved corner near the right edge is pulled in.
-# auto takes the X server's Xft.dpi resource: 192 gives twice the size.
+# auto takes the X server's Xft.dpi resource, else the screen's DPI: 192
+# gives twice the size.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 SHOT_SCALE=2
@@ -97,3 +98,14 @@ start_panel
 id=$(panel_window) || fail "no window named Orvanta within 30 s"
 wait_until 10 size_is "$id" 734 264 || fail "auto with Xft.dpi 192: window is ${WIDTH}x${HEIGHT}, not 734x264"
 note "auto with Xft.dpi 192: ${WIDTH}x${HEIGHT}"
+stop_all
+
+# auto without Xft.dpi on a screen of 192 DPI (Xvfb makes it 193 x 191 from
+# whole millimetres).
+new_test
+start_xvfb 300 340 "$TEST_DIR/xvfb.log" -dpi 192 || fail "could not start a third Xvfb"
+EXTRA_PIDS+=("$xvfb_pid")
+start_panel
+id=$(panel_window) || fail "no window named Orvanta within 30 s"
+wait_until 10 size_is "$id" 734 264 || fail "auto at 192 DPI: window is ${WIDTH}x${HEIGHT}, not 734x264"
+note "auto at $(xdpyinfo | awk '/resolution/ { print $2 }') DPI: ${WIDTH}x${HEIGHT}"

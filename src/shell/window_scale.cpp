@@ -15,6 +15,7 @@ namespace {
 const char* const autoWord = "auto";
 const char* const xftDpiName = "Xft.dpi";
 const char* const blanks = " \t";
+constexpr double measuredDpiSlack = 1.02;
 
 std::string trimmed(const std::string& text) {
     const size_t first = text.find_first_not_of(blanks);
@@ -85,7 +86,7 @@ double xftDpi(const char* resources) {
 
 int desktopScaleOf(const char* resources, double displayDpi) {
     const double xft = xftDpi(resources);
-    return scaleOfDpi(xft > 0 ? xft : displayDpi);
+    return scaleOfDpi(xft > 0 ? xft : displayDpi * measuredDpiSlack);
 }
 
 int chooseScale(int setting, int desktopScale, int desktopWidth, int desktopHeight) {

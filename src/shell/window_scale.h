@@ -28,7 +28,9 @@ int scaleOfDpi(double dpi);
 double xftDpi(const char* resources);
 
 // The desktop's own scale: from Xft.dpi where the resources set it, else from
-// the display's DPI (0 when the system tells none).
+// the display's DPI (0 when the system tells none). The display's DPI is
+// measured from its size in whole millimetres and may come out a little
+// short (191 for 192): it counts up to 2 per cent more.
 int desktopScaleOf(const char* resources, double displayDpi);
 
 // The scale the panel is drawn at: the setting's, or the desktop's for auto,

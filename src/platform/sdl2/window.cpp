@@ -157,24 +157,36 @@ Point pointerOnScreen(SDL_Window* window) {
     return Point{gx, gy};
 }
 
-// The X server's resource database (RESOURCE_MANAGER, as xrdb -query shows
-// it), asked on a connection of its own: the panel's window does not exist
-// yet. "" where the server sets none or X11 is not the driver.
-std::string xResources() {
-    std::string text;
+// What the X server tells of the desktop's scale: its resource database
+// (RESOURCE_MANAGER, as xrdb -query shows it) and the vertical DPI of the
+// default screen from its size in millimetres (as xdpyinfo shows it).
+struct XDesktop {
+    std::string resources;
+    double dpi = 0;
+};
+
+constexpr double millimetresPerInch = 25.4;
+
+// Asked on a connection of its own: the panel's window does not exist yet.
+// Empty where X11 is not the driver or the server does not answer.
+XDesktop askXServer() {
+    XDesktop desktop;
 #if defined(SDL_VIDEO_DRIVER_X11)
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || SDL_strcasecmp(driver, "x11") != 0) return text;
+    if (!driver || SDL_strcasecmp(driver, "x11") != 0) return desktop;
     ::Display* display = nullptr;
     for (int attempt = 0; attempt < videoAttempts && !display; ++attempt) {
         if (attempt > 0) SDL_Delay(videoRetryMs);
         display = XOpenDisplay(nullptr);
     }
-    if (!display) return text;
-    if (const char* resources = XResourceManagerString(display)) text = resources;
+    if (!display) return desktop;
+    if (const char* resources = XResourceManagerString(display)) desktop.resources = resources;
+    const int screen = DefaultScreen(display);
+    const int millimetres = DisplayHeightMM(display, screen);
+    if (millimetres > 0) desktop.dpi = DisplayHeight(display, screen) * millimetresPerInch / millimetres;
     XCloseDisplay(display);
 #endif
-    return text;
+    return desktop;
 }
 
 void setIcon(SDL_Window* window) {
@@ -244,10 +256,12 @@ bool SdlWindow::startVideo(std::string& whyNot) {
     return false;
 }
 
+// SDL's DPI where the X server tells none (another driver, or no size in millimetres).
 int SdlWindow::desktopScale() {
+    XDesktop desktop = askXServer();
     float diagonal = 0, horizontal = 0, vertical = 0;
-    const double dpi = SDL_GetDisplayDPI(0, &diagonal, &horizontal, &vertical) == 0 ? vertical : 0.0;
-    return desktopScaleOf(xResources().c_str(), dpi);
+    if (desktop.dpi <= 0 && SDL_GetDisplayDPI(0, &diagonal, &horizontal, &vertical) == 0) desktop.dpi = vertical;
+    return desktopScaleOf(desktop.resources.c_str(), desktop.dpi);
 }
 
 void SdlWindow::setScale(int scale) {
