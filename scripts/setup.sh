@@ -10,7 +10,7 @@ packages=(
   libcairo2-dev fonts-dejavu-core
   mingw-w64 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine32 wine64
-  xvfb xdotool x11-utils imagemagick libx11-dev
+  xvfb xdotool x11-utils x11-xserver-utils imagemagick libx11-dev
   libsdl2-dev xfonts-base desktop-file-utils xdg-utils
   libsoapysdr-dev
   libv4l-dev

@@ -24,6 +24,22 @@ xdotool() { x_connect_again xdotool "$@"; }
 xwininfo() { x_connect_again xwininfo "$@"; }
 import() { x_connect_again import "$@"; }
 
+# The panel's scale ([Window] SCALE) the test runs at: the helpers below take
+# places and sizes in panel pixels and look at the screen that many times larger.
+SHOT_SCALE=${SHOT_SCALE:-1}
+
+# scaled N: panel pixels N on the screen.
+scaled() {
+  echo $(($1 * SHOT_SCALE))
+}
+
+# scaled_geometry WxH+X+Y: the geometry in panel pixels on the screen.
+scaled_geometry() {
+  local w h x y
+  IFS='x+' read -r w h x y <<<"$1"
+  echo "$(scaled "$w")x$(scaled "$h")+$(scaled "$x")+$(scaled "$y")"
+}
+
 # Sets X, Y, WIDTH, HEIGHT of window $1.
 window_geometry() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
@@ -35,10 +51,11 @@ window_shot() {
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
 }
 
-# Blacks out the clock cells (x 28..71, y 34..43) of image $1 into $2: the
-# minute may differ between two drawings.
+# Blacks out the clock cells (x 28..71, y 34..43 in panel pixels) of image $1
+# into $2: the minute may differ between two drawings.
 mask_clock() {
-  convert "$1" -fill black -draw "rectangle 28,34 71,43" "$2"
+  local s=${3:-$SHOT_SCALE}
+  convert "$1" -fill black -draw "rectangle $((28 * s)),$((34 * s)) $((72 * s - 1)),$((44 * s - 1))" "$2"
 }
 
 # The number of differing pixels of two images, or an error text.
@@ -61,8 +78,9 @@ stable_shot() {
 }
 
 # same_as_render SHOT NAME [CROP]: compares a masked window shot with what the
-# headless back end draws at start-up for the current settings, both cut to
-# the geometry CROP (WxH+X+Y) when given; fails the test when a pixel differs.
+# headless back end draws at start-up for the current settings, enlarged to
+# the test's scale pixel for pixel, both cut to the geometry CROP (WxH+X+Y in
+# panel pixels) when given; fails the test when a pixel differs.
 same_as_render() {
   local shot=$1 name=$2 crop=${3:-} size_shot size_ref diff out
   [ -x "$ORVANTA_RENDER" ] || fail "reference renderer $ORVANTA_RENDER is missing (build the native preset)"
@@ -70,8 +88,11 @@ same_as_render() {
   "$ORVANTA_RENDER" --skin "$REFERENCE_SKIN" --settings "$TEST_DIR/$name.ini" \
     --hour "$(date +%-H)" --minute "$(date +%-M)" --out "$TEST_DIR/$name-render.ppm" \
     || fail "orvanta_render failed"
-  mask_clock "$TEST_DIR/$name-render.ppm" "$TEST_DIR/$name-render.png"
+  mask_clock "$TEST_DIR/$name-render.ppm" "$TEST_DIR/$name-render.png" 1
+  # -scale repeats pixels for whole-number factors: each one becomes a block.
+  [ "$SHOT_SCALE" = 1 ] || convert "$TEST_DIR/$name-render.png" -scale "$((SHOT_SCALE * 100))%" "$TEST_DIR/$name-render.png"
   if [ -n "$crop" ]; then
+    crop=$(scaled_geometry "$crop")
     convert "$shot" -crop "$crop" +repage "$TEST_DIR/$name-cropped.png"
     convert "$TEST_DIR/$name-render.png" -crop "$crop" +repage "$TEST_DIR/$name-render.png"
     shot=$TEST_DIR/$name-cropped.png
@@ -111,17 +132,17 @@ setting_is() {
   [ "$(setting "$1")" = "$2" ]
 }
 
-# size_is WINDOW W H: window WINDOW is W x H.
+# size_is WINDOW W H: window WINDOW is W x H screen pixels.
 size_is() {
   window_geometry "$1"
   [ "$WIDTH" = "$2" ] && [ "$HEIGHT" = "$3" ]
 }
 
 # click_and_settle WINDOW NAME X Y WIDTH HEIGHT: presses at window (X, Y),
-# waits for the window to reach WIDTH x HEIGHT and stop changing; the last
-# masked shot is in $shot.
+# waits for the window to reach WIDTH x HEIGHT and stop changing (all in
+# panel pixels); the last masked shot is in $shot.
 click_and_settle() {
-  local id=$1 name=$2 x=$3 y=$4 w=$5 h=$6
+  local id=$1 name=$2 x=$(scaled "$3") y=$(scaled "$4") w=$(scaled "$5") h=$(scaled "$6")
   window_geometry "$id"
   xdotool mousemove --sync $((X + x)) $((Y + y)) click 1
   wait_until 20 size_is "$id" "$w" "$h" || { window_geometry "$id"; fail "$name: window is ${WIDTH}x${HEIGHT}, not ${w}x${h}"; }

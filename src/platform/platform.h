@@ -135,9 +135,23 @@ enum class BoxAnswer { Ok, Yes, No, Cancel };
 enum class HelpResult { Opened, FileMissing, ViewerMissing };
 
 // The one panel window and the things that live on it.
+//
+// The panel may be drawn at an integer scale (setScale): each panel pixel
+// then covers scale x scale screen pixels. Window sizes (create, move),
+// copies to the window and pointer positions in the window (the client
+// coordinates of events and cursorClientPos) are in panel pixels; places on
+// the screen (the corner given to create, place and move, screenRect,
+// desktopArea, the screen size, the drag outline) are in screen pixels, so
+// screenRect is the panel's size times the scale.
 class Window {
 public:
     virtual ~Window() = default;
+    // The desktop's own integer scale (its DPI over 96), 1 where the system
+    // tells none. Asked after registerClass.
+    virtual int desktopScale() { return 1; }
+    // Sets the scale the panel is drawn at, before create; 1 where the back end cannot scale.
+    virtual void setScale(int scale) { (void)scale; }
+    virtual int scale() { return 1; }
     // Registers the window class "OrvantaWClass"; false on failure.
     virtual bool registerClass() = 0;
     // Creates the pop-up window "Orvanta" at (x, y), 540 x 330; the back end

@@ -1,5 +1,6 @@
 #include "shell/paint.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "render/clock_readouts.h"
@@ -142,7 +143,9 @@ void startDrag(App& app) {
 void moveDrag(App& app, Point p) {
     ReceiverState& s = app.state;
     drawDragFrame(app, s.dragFrame);
-    const int dx = p.x - s.dragStartPoint.x, dy = p.y - s.dragStartPoint.y;
+    // The pointer moves in panel pixels, the frame on the screen.
+    const int scale = std::max(app.platform.window.scale(), 1);
+    const int dx = (p.x - s.dragStartPoint.x) * scale, dy = (p.y - s.dragStartPoint.y) * scale;
     s.dragFrame = Rect{s.dragStartRect.left + dx, s.dragStartRect.top + dy, s.dragStartRect.right + dx,
                        s.dragStartRect.bottom + dy};
     drawDragFrame(app, s.dragFrame);
@@ -154,8 +157,9 @@ void finishDrag(App& app) {
     drawDragFrame(app, s.dragFrame);
     s.windowX = s.dragFrame.left;
     s.windowY = s.dragFrame.top;
-    app.platform.window.move(s.windowX, s.windowY, s.dragStartRect.right - s.dragStartRect.left,
-                             s.dragStartRect.bottom - s.dragStartRect.top, true);
+    const int scale = std::max(app.platform.window.scale(), 1);
+    app.platform.window.move(s.windowX, s.windowY, (s.dragStartRect.right - s.dragStartRect.left) / scale,
+                             (s.dragStartRect.bottom - s.dragStartRect.top) / scale, true);
     if (s.dragScreenOpen) app.platform.display.closeScreen();
     s.dragScreenOpen = false;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "settings/settings.h"
+#include "shell/window_scale.h"
 #include "tuner/tuner.h"
 
 namespace orv {
@@ -17,6 +18,7 @@ const char* const helpFileName = "orvanta.hlp";
 const char* const directorySeparators = "\\/";
 const char* const helpPathSeparators = "\\/:";
 const char* const helpBoxTitle = "Orvanta Help";
+constexpr size_t scaleSettingChars = 16;
 
 // The program path as the 128-byte buffer holds it: at most 127 characters.
 std::string boundedPath(const std::string& path) { return path.substr(0, pathBufferSize - 1); }
@@ -40,6 +42,21 @@ void readWindowPosition(App& app) {
         s.windowX = defaultWindowX;
         s.windowY = defaultWindowY;
     }
+    // The corner is kept in screen pixels whatever the scale; a panel drawn
+    // larger than at 1 is pulled in from the right and bottom edges.
+    const Point corner = fitOnDesktop(Point{s.windowX, s.windowY}, faceWidth, faceHeight,
+                                      app.platform.window.scale(), desktop);
+    s.windowX = corner.x;
+    s.windowY = corner.y;
+}
+
+void chooseWindowScale(App& app) {
+    Window& window = app.platform.window;
+    const int setting =
+        parseScaleSetting(app.platform.profile.readText("Window", "SCALE", "auto", scaleSettingChars));
+    // Only auto asks the system; the limit is the primary screen's size.
+    window.setScale(chooseScale(setting, setting ? 0 : window.desktopScale(), window.screenWidth(),
+                                window.screenHeight()));
 }
 
 void buildModuleDirectory(App& app, const std::string& modulePath) {
@@ -88,6 +105,7 @@ int runPanel(App& app, int showCommand) {
     Window& window = app.platform.window;
     ReceiverState& s = app.state;
     if (!window.registerClass()) return 0;
+    chooseWindowScale(app);
     readWindowPosition(app);
     const std::string modulePath = window.modulePath();
     buildModuleDirectory(app, modulePath);

@@ -240,7 +240,8 @@ void HeadlessWindow::move(int px, int py, int w, int h, bool) {
     display_.resizeWindow(w, h);
 }
 
-Rect HeadlessWindow::screenRect() { return Rect{x, y, x + width, y + height}; }
+// The window's pixels stay in panel pixels; only its place on the screen scales.
+Rect HeadlessWindow::screenRect() { return Rect{x, y, x + width * panelScale, y + height * panelScale}; }
 
 void HeadlessWindow::paintNow() {
     if (app && exists) onPaintMessage(*app);

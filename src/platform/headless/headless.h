@@ -126,6 +126,11 @@ public:
     // desktop when it is set (several monitors), else the screen.
     Rect desktopArea() override;
     Rect desktop;
+    int desktopScale() override { return desktopScaleValue; }
+    void setScale(int scale) override { panelScale = scale; }
+    int scale() override { return panelScale; }
+    int desktopScaleValue = 1;  // what the "system" tells
+    int panelScale = 1;         // what the core chose
     int borderWidth() override { return 1; }
     int borderHeight() override { return 1; }
     uint32_t registerMessage(const char* name) override;

@@ -65,8 +65,10 @@ public:
     void invertScreen(int, int, int, int) override {}
     void closeScreen() override;
 
-    // The window the copies land in (null: none), and its client size.
+    // The window the copies land in (null: none), and its client size in panel pixels.
     void attach(SDL_Window* window);
+    // Each panel pixel shows as a block of scale x scale window pixels.
+    void setScale(int scale) { scale_ = scale; }
     void resizeClient(int w, int h);
     // Shows the client pixels in the window again (an exposure).
     void presentAll();
@@ -78,7 +80,8 @@ private:
 
     SDL_Window* window_ = nullptr;
     SDL_Surface* panel_ = nullptr;   // panelDC
-    SDL_Surface* client_ = nullptr;  // the window's pixels
+    SDL_Surface* client_ = nullptr;  // the window's pixels, in panel pixels
+    int scale_ = 1;
     std::vector<PaletteEntry> palette_;
     int draws_ = 0;
     bool dirty_ = false;
@@ -95,6 +98,10 @@ public:
     std::string modulePath() override;
     int screenWidth() override;
     int screenHeight() override;
+    // Xft.dpi where the X server's resources set it, else the display's DPI, over 96.
+    int desktopScale() override;
+    void setScale(int scale) override;
+    int scale() override { return scale_; }
     int borderWidth() override { return 1; }
     int borderHeight() override { return 1; }
     uint32_t registerMessage(const char* name) override;
@@ -163,15 +170,19 @@ private:
     bool fireDueTimer();
     int msUntilNextTimer();
     void followDrag();
+    bool dragRunning() const;
+    void pollDrag();
     void startRemote();
     void watchSessionEnd();
 
     SdlDisplay& display_;
     SDL_Window* window_ = nullptr;
     SDL_Cursor* arrow_ = nullptr;
-    int x_ = 0, y_ = 0, w_ = 0, h_ = 0;  // where the window is and its size
+    int x_ = 0, y_ = 0, w_ = 0, h_ = 0;  // where the window is (screen pixels) and its size (panel pixels)
+    int scale_ = 1;
     bool topmost_ = false;
     Point dragAnchor_;  // the window's place when the drag began
+    Point polledPointer_;  // where pollDrag last found the pointer
     std::map<unsigned, Timer> timers_;
     std::map<std::string, uint32_t> messages_;
     bool paintPending_ = false;

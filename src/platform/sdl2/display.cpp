@@ -1,6 +1,7 @@
 // panelDC and the window's pixels as SDL surfaces. Both have the window's
-// pixel format, so every copy is a plain pixel copy: no scaling, no
-// filtering, no conversion between them.
+// pixel format, so every copy is a plain pixel copy: no filtering, no
+// conversion between them. At a scale above 1 the window's pixels are
+// shown as blocks of scale x scale screen pixels.
 #include "platform/sdl2/backend.h"
 
 #include <algorithm>
@@ -136,14 +137,49 @@ void SdlDisplay::endWindowDraw() {
     dirty_ = false;
 }
 
+namespace {
+
+// Rectangle r of the window's pixels, each pixel as a scale x scale block,
+// in a new surface of the same format; null when none could be made.
+SDL_Surface* blockCopy(SDL_Surface* from, const SDL_Rect& r, int scale) {
+    SDL_Surface* big = makeSurface(r.w * scale, r.h * scale, from->format->format);
+    if (!big) return nullptr;
+    if (SDL_LockSurface(from) != 0 || SDL_LockSurface(big) != 0) {
+        SDL_UnlockSurface(from);
+        SDL_FreeSurface(big);
+        return nullptr;
+    }
+    const int bytes = from->format->BytesPerPixel;
+    const size_t rowBytes = size_t(big->w) * bytes;
+    for (int y = 0; y < r.h; ++y) {
+        const auto* src = static_cast<const Uint8*>(from->pixels) + size_t(r.y + y) * from->pitch + size_t(r.x) * bytes;
+        auto* first = static_cast<Uint8*>(big->pixels) + size_t(y) * scale * big->pitch;
+        for (int x = 0; x < r.w; ++x)
+            for (int k = 0; k < scale; ++k) SDL_memcpy(first + (size_t(x) * scale + k) * bytes, src + size_t(x) * bytes, bytes);
+        for (int k = 1; k < scale; ++k) SDL_memcpy(first + size_t(k) * big->pitch, first, rowBytes);
+    }
+    SDL_UnlockSurface(big);
+    SDL_UnlockSurface(from);
+    return big;
+}
+
+}  // namespace
+
 void SdlDisplay::present(const SDL_Rect& r) {
     if (!window_ || !client_) return;
     SDL_Surface* screen = SDL_GetWindowSurface(window_);
     if (!screen) return;
-    SDL_Rect from = r, to = r;
-    SDL_BlitSurface(client_, &from, screen, &to);
+    SDL_Rect to{r.x * scale_, r.y * scale_, r.w * scale_, r.h * scale_};
+    if (scale_ == 1) {
+        SDL_Rect from = r;
+        SDL_BlitSurface(client_, &from, screen, &to);
+    } else if (SDL_Surface* blocks = blockCopy(client_, r, scale_)) {
+        SDL_BlitSurface(blocks, nullptr, screen, &to);
+        SDL_FreeSurface(blocks);
+    }
+    SDL_Rect shown{r.x * scale_, r.y * scale_, r.w * scale_, r.h * scale_};
     SDL_Rect bounds{0, 0, screen->w, screen->h}, clipped;
-    if (SDL_IntersectRect(&r, &bounds, &clipped)) SDL_UpdateWindowSurfaceRects(window_, &clipped, 1);
+    if (SDL_IntersectRect(&shown, &bounds, &clipped)) SDL_UpdateWindowSurfaceRects(window_, &clipped, 1);
 }
 
 void SdlDisplay::presentAll() {

@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #endif
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include "audio/gain.h"
 #include "shell/remote_requests.h"
 #include "shell/window_proc.h"
+#include "shell/window_scale.h"
 #include "tuner/tuner.h"
 
 extern const int orvantaIconSize;
@@ -41,6 +43,10 @@ constexpr int statusWaitMs = 1500;
 constexpr double hertzPerMegahertz = 1e6;
 constexpr int statusRefreshMs = 250;          // the card's part of the status (station, level) is looked at this often
 constexpr int longestWaitMs = INT_MAX;
+// While a drag runs the pointer is looked at this often even without motion
+// events: X sends none when the window, following the pointer, keeps the
+// pointer at the same place in the window, and SDL drops such repeats.
+constexpr int dragPollMs = 10;
 constexpr unsigned sessionEndGraceSeconds = 3;  // then the process ends even if the panel is stuck in a box
 
 // Log-off and shut-down end a session's programs with SIGTERM (SIGHUP when
@@ -151,6 +157,38 @@ Point pointerOnScreen(SDL_Window* window) {
     return Point{gx, gy};
 }
 
+// What the X server tells of the desktop's scale: its resource database
+// (RESOURCE_MANAGER, as xrdb -query shows it) and the vertical DPI of the
+// default screen from its size in millimetres (as xdpyinfo shows it).
+struct XDesktop {
+    std::string resources;
+    double dpi = 0;
+};
+
+constexpr double millimetresPerInch = 25.4;
+
+// Asked on a connection of its own: the panel's window does not exist yet.
+// Empty where X11 is not the driver or the server does not answer.
+XDesktop askXServer() {
+    XDesktop desktop;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || SDL_strcasecmp(driver, "x11") != 0) return desktop;
+    ::Display* display = nullptr;
+    for (int attempt = 0; attempt < videoAttempts && !display; ++attempt) {
+        if (attempt > 0) SDL_Delay(videoRetryMs);
+        display = XOpenDisplay(nullptr);
+    }
+    if (!display) return desktop;
+    if (const char* resources = XResourceManagerString(display)) desktop.resources = resources;
+    const int screen = DefaultScreen(display);
+    const int millimetres = DisplayHeightMM(display, screen);
+    if (millimetres > 0) desktop.dpi = DisplayHeight(display, screen) * millimetresPerInch / millimetres;
+    XCloseDisplay(display);
+#endif
+    return desktop;
+}
+
 void setIcon(SDL_Window* window) {
     SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
         const_cast<uint32_t*>(orvantaIconArgb), orvantaIconSize, orvantaIconSize, 32,
@@ -218,8 +256,21 @@ bool SdlWindow::startVideo(std::string& whyNot) {
     return false;
 }
 
+// SDL's DPI where the X server tells none (another driver, or no size in millimetres).
+int SdlWindow::desktopScale() {
+    XDesktop desktop = askXServer();
+    float diagonal = 0, horizontal = 0, vertical = 0;
+    if (desktop.dpi <= 0 && SDL_GetDisplayDPI(0, &diagonal, &horizontal, &vertical) == 0) desktop.dpi = vertical;
+    return desktopScaleOf(desktop.resources.c_str(), desktop.dpi);
+}
+
+void SdlWindow::setScale(int scale) {
+    scale_ = std::clamp(scale, smallestScale, largestScale);
+    display_.setScale(scale_);
+}
+
 bool SdlWindow::create(int x, int y) {
-    window_ = SDL_CreateWindow(windowTitle, x, y, createWidth, createHeight,
+    window_ = SDL_CreateWindow(windowTitle, x, y, createWidth * scale_, createHeight * scale_,
                                SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
     if (!window_) {
         std::fprintf(stderr, "orvanta: %s\n", SDL_GetError());
@@ -286,7 +337,7 @@ void SdlWindow::place(int x, int y, bool topmost) {
 void SdlWindow::move(int x, int y, int w, int h, bool) {
     if (!window_) return;
     display_.resizeClient(w, h);
-    if (w != w_ || h != h_) SDL_SetWindowSize(window_, w, h);
+    if (w != w_ || h != h_) SDL_SetWindowSize(window_, w * scale_, h * scale_);
     if (x != x_ || y != y_) SDL_SetWindowPosition(window_, x, y);
     x_ = x, y_ = y, w_ = w, h_ = h;
     display_.presentAll();
@@ -294,14 +345,14 @@ void SdlWindow::move(int x, int y, int w, int h, bool) {
 
 Rect SdlWindow::screenRect() {
     if (!window_) return Rect{};
-    return Rect{x_, y_, x_ + w_, y_ + h_};
+    return Rect{x_, y_, x_ + w_ * scale_, y_ + h_ * scale_};
 }
 
 // While the drag moves the window, positions stay relative to where it began.
 Point SdlWindow::cursorClientPos() {
     const Point p = pointerOnScreen(window_);
     const Point origin = display_.screenOpen() ? dragAnchor_ : Point{x_, y_};
-    return Point{p.x - origin.x, p.y - origin.y};
+    return Point{toPanel(p.x - origin.x, scale_), toPanel(p.y - origin.y, scale_)};
 }
 
 void SdlWindow::setArrowCursor() {
@@ -311,6 +362,7 @@ void SdlWindow::setArrowCursor() {
 
 void SdlWindow::captureMouse() {
     dragAnchor_ = Point{x_, y_};
+    polledPointer_ = Point{INT32_MIN, INT32_MIN};
     SDL_CaptureMouse(SDL_TRUE);
 }
 
@@ -499,6 +551,18 @@ void SdlWindow::followDrag() {
     }
 }
 
+bool SdlWindow::dragRunning() const { return app && window_ && app->state.dragging && display_.screenOpen(); }
+
+// A motion the system did not report: the drag goes on from where the pointer is.
+void SdlWindow::pollDrag() {
+    if (!dragRunning()) return;
+    const Point p = cursorClientPos();
+    if (p.x == polledPointer_.x && p.y == polledPointer_.y) return;
+    polledPointer_ = p;
+    onMouseMove(*app, true, p.x, p.y);
+    followDrag();
+}
+
 void SdlWindow::dispatchWindowEvent(const SDL_WindowEvent& e) {
     switch (e.event) {
     case SDL_WINDOWEVENT_EXPOSED: display_.presentAll(); break;
@@ -538,14 +602,14 @@ void SdlWindow::dispatch(const SDL_Event& e) {
     case SDL_KEYUP: onKeyUp(*app); break;
     case SDL_MOUSEMOTION: {
         const bool onlyLeft = e.motion.state == SDL_BUTTON_LMASK && !(SDL_GetModState() & (KMOD_SHIFT | KMOD_CTRL));
-        onMouseMove(*app, onlyLeft, e.motion.x, e.motion.y);
+        onMouseMove(*app, onlyLeft, toPanel(e.motion.x, scale_), toPanel(e.motion.y, scale_));
         followDrag();
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
         if (e.button.button != SDL_BUTTON_LEFT) break;
         SDL_CaptureMouse(SDL_TRUE);  // held: the panel keeps the pointer
-        onLeftDown(*app, e.button.x, e.button.y);
+        onLeftDown(*app, toPanel(e.button.x, scale_), toPanel(e.button.y, scale_));
         break;
     case SDL_MOUSEBUTTONUP:
         if (e.button.button != SDL_BUTTON_LEFT) break;
@@ -590,7 +654,11 @@ int SdlWindow::runMessageLoop() {
             onPaintMessage(*app);
             paintPending_ = false;
         } else if (!fireDueTimer()) {
-            if (SDL_WaitEventTimeout(&e, std::min(msUntilNextTimer(), statusRefreshMs))) dispatch(e);
+            const int wait = std::min(msUntilNextTimer(), dragRunning() ? dragPollMs : statusRefreshMs);
+            if (SDL_WaitEventTimeout(&e, wait))
+                dispatch(e);
+            else
+                pollDrag();
         }
         publishStatus();
     }

@@ -25,6 +25,7 @@ struct Session {
     HWND hwnd = nullptr;
     App* app = nullptr;
     CardPort* card = nullptr;
+    Window* window = nullptr;  // the panel window's interface, for its scale
 };
 Session& session();
 
@@ -72,6 +73,8 @@ public:
     bool openScreen() override;
     void invertScreen(int x, int y, int w, int h) override;
     void closeScreen() override;
+    // Each panel pixel shows as a block of scale x scale window pixels.
+    void setScale(int scale) { scale_ = scale; }
 
 private:
     void selectSkinBitmap(bool selected);
@@ -84,6 +87,7 @@ private:
     HWND windowDCOwner_ = nullptr;
     int windowDraws_ = 0;
     HDC screenDC_ = nullptr;
+    int scale_ = 1;
 };
 
 class PanelWindow : public Window {
@@ -95,6 +99,10 @@ public:
     int screenWidth() override { return GetSystemMetrics(SM_CXSCREEN); }
     int screenHeight() override { return GetSystemMetrics(SM_CYSCREEN); }
     Rect desktopArea() override;
+    // The screen's logical DPI (LOGPIXELSY) over 96.
+    int desktopScale() override;
+    void setScale(int scale) override;
+    int scale() override { return scale_; }
     int borderWidth() override { return GetSystemMetrics(SM_CXBORDER); }
     int borderHeight() override { return GetSystemMetrics(SM_CYBORDER); }
     uint32_t registerMessage(const char* name) override { return RegisterWindowMessageA(name); }
@@ -122,6 +130,7 @@ private:
     GdiDisplay& display_;
     PAINTSTRUCT paint_{};
     int paintDepth_ = 0;
+    int scale_ = 1;
 };
 
 class MessageDialogs : public Dialogs {

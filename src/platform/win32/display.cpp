@@ -136,7 +136,14 @@ void GdiDisplay::copy(Target dst, int x, int y, int w, int h, int sx, int sy) {
     if (!panel()) return;
     bool own = windowDC_ == nullptr;
     HDC dc = own ? GetDC(panel()) : windowDC_;
-    BitBlt(dc, x, y, w, h, panelDC_, sx, sy, SRCCOPY);
+    if (scale_ == 1) {
+        BitBlt(dc, x, y, w, h, panelDC_, sx, sy, SRCCOPY);
+    } else {
+        // Whole-number enlargement: every pixel becomes a block, nothing is blended.
+        const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, x * scale_, y * scale_, w * scale_, h * scale_, panelDC_, sx, sy, w, h, SRCCOPY);
+        if (oldMode) SetStretchBltMode(dc, oldMode);
+    }
     if (own) ReleaseDC(panel(), dc);
 }
 

@@ -6,6 +6,7 @@
 #include "shell/panel_status.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
+#include "shell/window_scale.h"
 
 namespace orv::win32 {
 
@@ -25,6 +26,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     orv::win32::FileReader files;
     orv::win32::GdiDisplay display;
     orv::win32::PanelWindow window(display);
+    session().window = &window;
     orv::win32::MessageDialogs dialogs;
     orv::win32::CardPort port(profile);  // opened by the core once the window exists
     session().card = &port;
@@ -34,6 +36,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     int exitCode = orv::runPanel(app, showCommand);
     session().app = nullptr;  // whatever arrives after the loop goes to default processing
     session().card = nullptr;
+    session().window = nullptr;
     return exitCode;
 }
 
@@ -117,7 +120,9 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     if (message == cardStatusMessage && message != 0) return cardStatus();
     static const UINT statusMessage = RegisterWindowMessageA("TQ_STATUS");
     if (message == statusMessage && message != 0) return panelStatusNumber(app, wParam);
-    const int x = LOWORD(lParam), y = HIWORD(lParam);
+    // Client coordinates in panel pixels; signed, as a captured pointer may be left of or above the window.
+    const int scale = s.window ? s.window->scale() : 1;
+    const int x = orv::toPanel(short(LOWORD(lParam)), scale), y = orv::toPanel(short(HIWORD(lParam)), scale);
     switch (message) {
     case WM_CREATE: orv::onCreate(app); return 0;
     case WM_DESTROY: orv::onDestroy(app); return 0;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "shell/window_scale.h"
+
 namespace orv::win32 {
 
 namespace {
@@ -33,9 +35,22 @@ bool PanelWindow::registerClass() {
     return RegisterClassA(&wc) != 0;
 }
 
+int PanelWindow::desktopScale() {
+    HDC screen = GetDC(nullptr);
+    if (!screen) return smallestScale;
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return scaleOfDpi(dpi);
+}
+
+void PanelWindow::setScale(int scale) {
+    scale_ = std::clamp(scale, smallestScale, largestScale);
+    display_.setScale(scale_);
+}
+
 bool PanelWindow::create(int x, int y) {
-    HWND hwnd = CreateWindowExA(0, className, windowTitle, WS_POPUP, x, y, createWidth,
-                                createHeight, nullptr, nullptr, session().instance, nullptr);
+    HWND hwnd = CreateWindowExA(0, className, windowTitle, WS_POPUP, x, y, createWidth * scale_,
+                                createHeight * scale_, nullptr, nullptr, session().instance, nullptr);
     return hwnd != nullptr;
 }
 
@@ -95,6 +110,8 @@ void PanelWindow::place(int x, int y, bool topmost) {
 void PanelWindow::move(int x, int y, int w, int h, bool repaint) {
     HWND hwnd = panel();
     if (!hwnd) return;
+    w *= scale_;
+    h *= scale_;
     RECT client{};
     GetClientRect(hwnd, &client);
     const int keptW = std::min<int>(client.right, w), keptH = std::min<int>(client.bottom, h);
@@ -125,7 +142,7 @@ Point PanelWindow::cursorClientPos() {
     POINT p{};
     GetCursorPos(&p);
     if (panel()) ScreenToClient(panel(), &p);
-    return Point{int32_t(p.x), int32_t(p.y)};
+    return Point{toPanel(int(p.x), scale_), toPanel(int(p.y), scale_)};
 }
 
 void PanelWindow::captureMouse() {
