@@ -286,14 +286,9 @@ void startSeek(App& app, int direction) {
     drawSignalLamp(app, s.modeFlags);
 }
 
-void toggleMute(App& app) {
+void switchMute(App& app, bool muted) {
     ReceiverState& s = app.state;
-    const FrontButton& b = frontButtons[11];
-    showPressed(app, b);
-    const IndicatorLook& lamp = indicatorLook(Indicator::MuteLamp);
-    const IndicatorLook& key = indicatorLook(Indicator::MuteButton);
-    bool nowMuted = !(s.modeFlags & MF_MUTED);
-    if (nowMuted) {
+    if (muted) {
         s.modeFlags |= MF_MUTED;
         app.platform.profile.writeString("AudioSettings", "MUTE", "1");
     } else {
@@ -301,7 +296,17 @@ void toggleMute(App& app) {
     }
     tuneFrequency(app, s.frequency, s.modeFlags);
     drawSignalLamp(app, s.modeFlags);
-    if (!nowMuted) app.platform.profile.writeString("AudioSettings", "MUTE", nullptr);
+    if (!muted) app.platform.profile.writeString("AudioSettings", "MUTE", nullptr);
+}
+
+void toggleMute(App& app) {
+    ReceiverState& s = app.state;
+    const FrontButton& b = frontButtons[11];
+    showPressed(app, b);
+    const IndicatorLook& lamp = indicatorLook(Indicator::MuteLamp);
+    const IndicatorLook& key = indicatorLook(Indicator::MuteButton);
+    bool nowMuted = !(s.modeFlags & MF_MUTED);
+    switchMute(app, nowMuted);
     armFaceRestore(app, key.x, key.y, key.width, key.height, nowMuted ? key.onX : key.offX, nowMuted ? key.onY : key.offY,
                    key.x, rowY, key.x + key.width - 1, buttonHotBottom);
     armSecondFaceRestore(app, lamp.x, lamp.y, lamp.width, lamp.height, nowMuted ? lamp.onX : lamp.offX,

@@ -26,6 +26,9 @@ void stepAlarmHour(App& app, int direction);
 void stepSlumberMinutes(App& app, int direction);   // wraps within 1..59
 void startSeek(App& app, int direction);
 void toggleMute(App& app);
+// The mute button's work without its look: the card muted or not, the MUTE
+// setting kept, the signal lamp drawn.
+void switchMute(App& app, bool muted);
 void slumberOn(App& app);
 void slumberOff(App& app);
 void alarmOn(App& app);

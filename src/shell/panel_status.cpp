@@ -30,15 +30,15 @@ std::string piText(int pi) {
 
 const char* yesNo(bool b) { return b ? "yes" : "no"; }
 
-// The code point of the UTF-8 sequence at s[i], and its length; -1 when it is no valid sequence.
-long decodeUtf8(const std::string& s, size_t i, size_t& length) {
+}  // namespace
+
+size_t utf8SequenceAt(const std::string& s, size_t i, uint32_t& code) {
     const unsigned char lead = (unsigned char)s[i];
-    int extra = 0;
-    long code = 0;
-    long least = 0;
+    size_t extra;
+    uint32_t least;
     if (lead < 0x80) {
-        length = 1;
-        return lead;
+        code = lead;
+        return 1;
     } else if ((lead & 0xE0) == 0xC0) {
         extra = 1, code = lead & 0x1F, least = 0x80;
     } else if ((lead & 0xF0) == 0xE0) {
@@ -46,27 +46,16 @@ long decodeUtf8(const std::string& s, size_t i, size_t& length) {
     } else if ((lead & 0xF8) == 0xF0) {
         extra = 3, code = lead & 0x07, least = 0x10000;
     } else {
-        length = 1;
-        return -1;
+        return 0;
     }
-    if (i + extra >= s.size()) {
-        length = 1;
-        return -1;
-    }
-    for (int k = 1; k <= extra; ++k) {
+    if (s.size() - i <= extra) return 0;
+    for (size_t k = 1; k <= extra; ++k) {
         const unsigned char c = (unsigned char)s[i + k];
-        if ((c & 0xC0) != 0x80) {
-            length = 1;
-            return -1;
-        }
+        if ((c & 0xC0) != 0x80) return 0;
         code = (code << 6) | (c & 0x3F);
     }
-    length = size_t(extra) + 1;
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return -1;
-    return code;
+    return code < least ? 0 : extra + 1;  // an overlong form is no sequence
 }
-
-}  // namespace
 
 const char* styleName(int style) {
     return style >= styleFull && style <= styleMini ? styleNames[style] : "full";
@@ -152,17 +141,19 @@ std::string statusLines(const PanelStatus& status) {
 
 std::string jsonString(const std::string& s) {
     std::string out = "\"";
+    constexpr uint32_t lastCodePoint = 0x10FFFF, surrogateMask = 0xFFFFF800, surrogates = 0xD800;
     for (size_t i = 0; i < s.size();) {
-        size_t length = 1;
-        const long code = decodeUtf8(s, i, length);
-        if (code < 0) {
+        uint32_t code = 0;
+        size_t length = utf8SequenceAt(s, i, code);
+        if (length == 0 || code > lastCodePoint || (code & surrogateMask) == surrogates) {
+            length = length == 0 ? 1 : length;
             out += "\xEF\xBF\xBD";
         } else if (code == '"' || code == '\\') {
             out += '\\';
             out += char(code);
         } else if (code < 0x20 || code == 0x7F) {
             char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04lx", code);
+            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(code));
             out += escape;
         } else {
             out.append(s, i, length);

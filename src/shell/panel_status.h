@@ -70,6 +70,10 @@ std::string statusJson(const PanelStatus& status);
 // went away or stayed.
 std::vector<std::string> stationNews(const StationInfo& was, const StationInfo& now);
 
+// The UTF-8 sequence at s[i]: its length, with its code point in code; 0
+// where no valid shortest form starts there.
+size_t utf8SequenceAt(const std::string& s, size_t i, uint32_t& code);
+
 // s as a JSON string literal, quotes included; control characters escaped,
 // invalid UTF-8 replaced by U+FFFD.
 std::string jsonString(const std::string& s);

@@ -51,17 +51,8 @@ void stepPreset(App& app, int direction) {
 }
 
 void setMuted(App& app, bool muted) {
-    ReceiverState& s = app.state;
-    if (((s.modeFlags & MF_MUTED) != 0) == muted) return;
-    if (muted) {
-        s.modeFlags |= MF_MUTED;
-        app.platform.profile.writeString("AudioSettings", "MUTE", "1");
-    } else {
-        s.modeFlags &= ~MF_MUTED;
-    }
-    tuneFrequency(app, s.frequency, s.modeFlags);
-    drawSignalLamp(app, s.modeFlags);
-    if (!muted) app.platform.profile.writeString("AudioSettings", "MUTE", nullptr);
+    if (((app.state.modeFlags & MF_MUTED) != 0) == muted) return;
+    switchMute(app, muted);
     Display& display = app.platform.display;
     display.beginWindowDraw();
     showIndicator(app, Indicator::MuteButton, muted);

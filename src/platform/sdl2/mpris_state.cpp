@@ -41,32 +41,6 @@ bool busCodePoint(uint32_t c) {
            (c & 0xFFFE) != 0xFFFE;
 }
 
-// The length of the shortest valid sequence at s[i] and its code point; 0 when none.
-size_t sequenceAt(const std::string& s, size_t i, uint32_t& code) {
-    const unsigned char lead = (unsigned char)s[i];
-    size_t extra;
-    uint32_t least;
-    if (lead < 0x80) {
-        code = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        extra = 1, code = lead & 0x1F, least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2, code = lead & 0x0F, least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3, code = lead & 0x07, least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (s.size() - i <= extra) return 0;
-    for (size_t k = 1; k <= extra; ++k) {
-        const unsigned char c = (unsigned char)s[i + k];
-        if ((c & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (c & 0x3F);
-    }
-    return code < least ? 0 : extra + 1;  // an overlong form is no sequence
-}
-
 bool isFile(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
 }  // namespace
@@ -138,7 +112,7 @@ std::string validUtf8(const std::string& s) {
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
         uint32_t code = 0;
-        size_t length = sequenceAt(s, i, code);
+        size_t length = utf8SequenceAt(s, i, code);
         if (length == 0) {
             out += replacement;
             length = 1;
