@@ -3,6 +3,7 @@
 // two panels on one settings file, a card with no stations, and a trace file
 // that cannot be opened.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <sys/stat.h>
 
@@ -65,7 +66,8 @@ class Faults : public ::testing::Test {
 protected:
     Faults()
         : dir(fs::path(::testing::TempDir()) /
-              (std::string("faults-") + ::testing::UnitTest::GetInstance()->current_test_info()->name())),
+              (std::string("faults-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+               std::to_string(getpid()))),
           settings((dir / "orvanta.ini").string()) {
         fs::remove_all(dir);
         fs::create_directories(dir);
