@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "card_fakes.h"
 #include "platform/headless/headless.h"
 #include "platform/linux/ioperm_port.h"
 #include "platform/linux/linux_card.h"
@@ -579,20 +580,6 @@ TEST(CapturedRadio, MuteActsOnThePlaybackAndTheVolumeWhereTheReceiverHasNone) {
 
 // ---- RDS from a receiver that decodes it itself
 
-// A station's groups as the driver hands them over: three bytes a block,
-// its place in bits 0-2 (and again in 3-5, as drivers still fill them).
-std::vector<v4l2_rds_data> driverBlocks(const std::vector<synth::RdsGroup>& groups) {
-    std::vector<v4l2_rds_data> out;
-    for (const synth::RdsGroup& g : groups) {
-        const bool versionB = (g[1] >> 11) & 1;
-        for (uint8_t b = 0; b < 4; ++b) {
-            const uint8_t place = b == 2 && versionB ? uint8_t(V4L2_RDS_BLOCK_C_ALT) : b;
-            out.push_back(v4l2_rds_data{uint8_t(g[b] & 0xFF), uint8_t(g[b] >> 8), uint8_t(place | place << 3)});
-        }
-    }
-    return out;
-}
-
 synth::RdsProgramme fakeStation() {
     synth::RdsProgramme p;
     p.on = true;
@@ -608,16 +595,6 @@ synth::RdsProgramme fakeStation() {
     p.utcMinute = 30;
     p.offsetHalfHours = 2;
     return p;
-}
-
-template <typename Condition>
-bool within(std::chrono::milliseconds limit, Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 // The receiver's blocks reach the panel's status through the card's own

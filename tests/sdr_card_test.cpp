@@ -13,6 +13,7 @@
 #include <mutex>
 #include <thread>
 
+#include "card_fakes.h"
 #include "platform/headless/headless.h"
 #include "platform/linux/linux_card.h"
 #include "platform/linux/playing_card.h"
@@ -113,16 +114,6 @@ private:
     size_t staleLeft_ = 0;
     size_t position_ = 0;
 };
-
-template <typename Condition>
-bool within(std::chrono::milliseconds limit, Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
 
 // The panel's own port operations on an SDR card.
 struct SdrPanel {
@@ -253,23 +244,6 @@ TEST(SdrCard, OpenSaysWhichModuleIsMissing) {
 
 // The cards to choose from: a V4L2 radio that never answers, and the fake SDR.
 struct Choice {
-    class NoRadio : public RadioDevice {
-    public:
-        int open(const char*) override {
-            errno = ENOENT;
-            return -1;
-        }
-        int ioctl(int, unsigned long, void*) override { return -1; }
-        long read(int, void*, unsigned long) override { return -1; }
-        void close(int) override {}
-    };
-    class NoPorts : public PortInstructions {
-    public:
-        int grant(unsigned long, unsigned long) override { return -1; }
-        void outByte(uint16_t, uint8_t) override {}
-        uint8_t inByte(uint16_t) override { return 0xFF; }
-        uint16_t inWord(uint16_t) override { return 0xFFFF; }
-    };
     Headless h;
     NoRadio radio;
     NoPorts ports;

@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "audio/audio_player.h"
+#include "card_fakes.h"
 #include "platform/headless/headless.h"
 #include "platform/linux/linux_card.h"
 #include "platform/linux/playing_card.h"
@@ -34,41 +34,6 @@ constexpr auto nameLimit = 3000ms;
 constexpr bool timeChecked = true;
 #endif
 
-template <typename Condition>
-bool within(std::chrono::milliseconds limit, Condition condition) {
-    const auto end = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > end) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
-class Output : public audio::AudioOutput {
-public:
-    bool start(audio::AudioPlayer&, std::string&) override { return true; }
-    void stop() override {}
-};
-
-class NoRadio : public RadioDevice {
-public:
-    int open(const char*) override {
-        errno = ENOENT;
-        return -1;
-    }
-    int ioctl(int, unsigned long, void*) override { return -1; }
-    long read(int, void*, unsigned long) override { return -1; }
-    void close(int) override {}
-};
-
-class NoPorts : public PortInstructions {
-public:
-    int grant(unsigned long, unsigned long) override { return -1; }
-    void outByte(uint16_t, uint8_t) override {}
-    uint8_t inByte(uint16_t) override { return 0xFF; }
-    uint16_t inWord(uint16_t) override { return 0xFFFF; }
-};
-
 // The panel's transfers to a card (no probe: the core's clock is virtual here).
 struct Panel {
     explicit Panel(Port& card) { h.port.attached = &card; initControlBytes(app); }
@@ -84,7 +49,7 @@ TEST(StationInfo, SimulatedCardFromTheBandThroughTheReceiverEmptiedOnTuning) {
     h.profile->writeString("Card", "MODE", "simulated");
     NoRadio radio;
     NoPorts ports;
-    Output output;
+    SilentOutput output;
     CardSystem system{radio, ports};
     system.sound = &output;
     LinuxCardPort card(*h.profile, std::move(system));

@@ -18,7 +18,7 @@ struct LineCase {
     uint32_t value;
 };
 
-TEST(RemoteProtocol, ParsesExactlyTheThreeCommands) {
+TEST(RemoteProtocol, ParsesEachCommandAndNothingElse) {
     const LineCase cases[] = {
         {"station 7", true, Kind::SetStation, 7},
         {"station 0", true, Kind::SetStation, 0},      // passed on: the panel ignores it
@@ -41,18 +41,7 @@ TEST(RemoteProtocol, ParsesExactlyTheThreeCommands) {
         {"mute", false, Kind::Mute, 0},
         {"", false, Kind::Mute, 0},
         {"mute on ", false, Kind::Mute, 0},
-    };
-    for (const LineCase& c : cases) {
-        Command command;
-        ASSERT_EQ(parseLine(c.line, command), c.valid) << '"' << c.line << '"';
-        if (!c.valid) continue;
-        EXPECT_EQ(command.kind, c.kind) << c.line;
-        EXPECT_EQ(command.value, c.value) << c.line;
-    }
-}
-
-TEST(RemoteProtocol, TuneTakesMegahertzExactlyAsWritten) {
-    const LineCase cases[] = {
+        // tune: MHz exactly as written; the band is the panel's to check, not the parser's.
         {"tune 98.1", true, Kind::Tune, 98100000},
         {"tune 108", true, Kind::Tune, 108000000},
         {"tune 86.9", true, Kind::Tune, 86900000},    // outside the band: the panel says so, not the parser
@@ -89,7 +78,7 @@ TEST(RemoteProtocol, TuneTakesMegahertzExactlyAsWritten) {
     EXPECT_FALSE(parseLine("togglemute", command));  // the desktop's own commands have no line
 }
 
-TEST(RemoteProtocol, NewVerbsOnTheCommandLine) {
+TEST(RemoteProtocol, TuneStatusSeekAndPresetOnTheCommandLine) {
     std::string line;
     EXPECT_TRUE(lineFor("tune", "98.1", line));
     EXPECT_EQ(line, "tune 98.1\n");

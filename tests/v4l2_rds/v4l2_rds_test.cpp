@@ -20,6 +20,7 @@
 #include <random>
 #include <thread>
 
+#include "card_fakes.h"
 #include "platform/headless/headless.h"
 #include "platform/linux/v4l2_radio.h"
 #include "receiver/rds_charset.h"
@@ -120,18 +121,6 @@ public:
 private:
     Oracle& oracle_;
 };
-
-std::vector<v4l2_rds_data> driverBlocks(const std::vector<synth::RdsGroup>& groups) {
-    std::vector<v4l2_rds_data> out;
-    for (const synth::RdsGroup& g : groups) {
-        const bool versionB = (g[1] >> 11) & 1;
-        for (uint8_t b = 0; b < 4; ++b) {
-            const uint8_t place = b == 2 && versionB ? uint8_t(V4L2_RDS_BLOCK_C_ALT) : b;
-            out.push_back(v4l2_rds_data{uint8_t(g[b] & 0xFF), uint8_t(g[b] >> 8), uint8_t(place | place << 3)});
-        }
-    }
-    return out;
-}
 
 struct Panel {
     explicit Panel(Port& card) { h.port.attached = &card; initControlBytes(app); }
